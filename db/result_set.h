@@ -13,8 +13,8 @@ class ResultSet {
  public:
   virtual ~ResultSet() = default;
 
-  virtual int ColumnCount() const = 0;  // 0 when nothing is open
-  virtual long RowCount() const = 0;    // 0 when nothing is open
+  virtual int ColumnCount() const = 0;                   // 0 when nothing is open
+  virtual long RowCount() const = 0;                     // 0 when nothing is open
   virtual std::string ColumnName(int column) const = 0;  // columns count from 0
   virtual int ColumnType(int column) const = 0;          // normalised code, db/type_codes.h
   virtual int ColumnSize(int column) const = 0;

@@ -25,25 +25,39 @@ inline constexpr int kTypeSTinyInt = -26;
 // Folds an ODBC SQL type (as SQLDescribeCol reports it) onto a normalised code.
 constexpr int NormaliseSqlType(int sql_type) {
   switch (sql_type) {
-    case 1: case 12: case -1: case -8: case -9: case -10: case -11:  // CHAR … WLONGVARCHAR, GUID
+    case 1:
+    case 12:
+    case -1:
+    case -8:
+    case -9:
+    case -10:
+    case -11:  // CHAR … WLONGVARCHAR, GUID
       return kTypeChar;
-    case 2: case 3:  // NUMERIC, DECIMAL
+    case 2:
+    case 3:  // NUMERIC, DECIMAL
       return kTypeNumeric;
-    case 4: case -16:
+    case 4:
+    case -16:
       return kTypeInteger;
-    case 5: case -15:
+    case 5:
+    case -15:
       return kTypeSmallInt;
-    case 6: case 8:  // FLOAT, DOUBLE
+    case 6:
+    case 8:  // FLOAT, DOUBLE
       return kTypeDouble;
     case 7:
       return kTypeReal;
-    case 9: case 91:
+    case 9:
+    case 91:
       return kTypeDate;
-    case 10: case 92:
+    case 10:
+    case 92:
       return kTypeTime;
-    case 11: case 93:
+    case 11:
+    case 93:
       return kTypeTimestamp;
-    case -6: case -28:
+    case -6:
+    case -28:
       return kTypeTinyInt;
     case -7:
       return kTypeBit;
@@ -60,25 +74,42 @@ constexpr int NormaliseSqlType(int sql_type) {
 
 constexpr std::string_view TypeName(int code) {
   switch (code) {
-    case kTypeChar: return "SQL_CHAR";
-    case kTypeNumeric: return "SQL_NUMERIC";
-    case kTypeInteger: return "SQL_INTEGER";
-    case kTypeSmallInt: return "SQL_SMALLINT";
-    case kTypeDouble: return "SQL_DOUBLE";
-    case kTypeReal: return "SQL_REAL";
-    case kTypeDate: return "SQL_DATE";
-    case kTypeTime: return "SQL_TIME";
-    case kTypeTimestamp: return "SQL_TYPE_TIMESTAMP";
-    case kTypeTinyInt: return "SQL_TINYINT";
-    case kTypeBit: return "SQL_BIT";
-    case kTypeUShort: return "SQL_C_USHORT";
-    case kTypeULong: return "SQL_C_ULONG";
-    case kTypeSTinyInt: return "SQL_C_STINYINT";
-    default: return "SQL_UNKNOWN_TYPE";
+    case kTypeChar:
+      return "SQL_CHAR";
+    case kTypeNumeric:
+      return "SQL_NUMERIC";
+    case kTypeInteger:
+      return "SQL_INTEGER";
+    case kTypeSmallInt:
+      return "SQL_SMALLINT";
+    case kTypeDouble:
+      return "SQL_DOUBLE";
+    case kTypeReal:
+      return "SQL_REAL";
+    case kTypeDate:
+      return "SQL_DATE";
+    case kTypeTime:
+      return "SQL_TIME";
+    case kTypeTimestamp:
+      return "SQL_TYPE_TIMESTAMP";
+    case kTypeTinyInt:
+      return "SQL_TINYINT";
+    case kTypeBit:
+      return "SQL_BIT";
+    case kTypeUShort:
+      return "SQL_C_USHORT";
+    case kTypeULong:
+      return "SQL_C_ULONG";
+    case kTypeSTinyInt:
+      return "SQL_C_STINYINT";
+    default:
+      return "SQL_UNKNOWN_TYPE";
   }
 }
 
 // Column sizes of 32768 or more are recorded as 32766.
-constexpr int CapColumnSize(long size) { return size >= 32768 ? 32766 : static_cast<int>(size); }
+constexpr int CapColumnSize(long size) {
+  return size >= 32768 ? 32766 : static_cast<int>(size);
+}
 
 }  // namespace velmora::db

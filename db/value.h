@@ -40,6 +40,8 @@ struct Null {
 // Text is UTF-8. Integers of every width travel as int64_t; REAL and DOUBLE as double.
 using Value = std::variant<Null, std::string, std::int64_t, double, Date, Time, Timestamp>;
 
-inline bool IsNull(const Value& v) { return std::holds_alternative<Null>(v); }
+inline bool IsNull(const Value& v) {
+  return std::holds_alternative<Null>(v);
+}
 
 }  // namespace velmora::db

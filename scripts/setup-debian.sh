@@ -12,7 +12,7 @@ packages=(
   clang-14 libclang-rt-14-dev
   qt6-base-dev qt6-base-dev-tools libgl-dev fonts-dejavu-core
   libfreexl-dev libshp-dev libcsv-dev
-  xdg-utils
+  xdg-utils xdg-user-dirs
 )
 
 missing=()

@@ -32,12 +32,12 @@ void WriteFileBytes(const std::filesystem::path& file, const std::string& bytes)
 
 std::filesystem::path BuildDir() {
   const char* dir = std::getenv("VELMORA_BUILD_DIR");
-  return dir ? std::filesystem::path(dir) : std::filesystem::current_path().parent_path();
+  return dir ? std::filesystem::path(dir) : std::filesystem::path(VELMORA_TEST_BUILD_DIR);
 }
 
 std::filesystem::path SourceDir() {
   const char* dir = std::getenv("VELMORA_SOURCE_DIR");
-  return dir ? std::filesystem::path(dir) : std::filesystem::current_path();
+  return dir ? std::filesystem::path(dir) : std::filesystem::path(VELMORA_TEST_SOURCE_DIR);
 }
 
 }  // namespace velmora::testing

@@ -24,7 +24,8 @@ class TempDir {
 std::string ReadFileBytes(const std::filesystem::path& file);
 void WriteFileBytes(const std::filesystem::path& file, const std::string& bytes);
 
-// The build folder (VELMORA_BUILD_DIR, set by CTest) and the source folder.
+// The build folder and the source folder ($VELMORA_BUILD_DIR / $VELMORA_SOURCE_DIR override the
+// folders this build was configured with).
 std::filesystem::path BuildDir();
 std::filesystem::path SourceDir();
 
