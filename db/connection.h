@@ -1,0 +1,115 @@
+// A connection to one database over ODBC: its environment and connection handles, the
+// temporary data source it made for a file database, and the last driver return code.
+// Used by the desktop manager, the conduit and the installer for the profile database and the
+// user's custom database. Never throws; failures come back as false plus a report text.
+#pragma once
+
+#include <sql.h>
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "db/file_stager.h"
+#include "db/odbc_handles.h"
+
+namespace velmora::db {
+
+// The connect steps differ a little between the programs that call them; the installer
+// connects as the desktop manager does.
+enum class Program { kDesktopManager, kConduit, kInstaller };
+
+// Database types of a profile's data source.
+inline constexpr int kDatabaseDsn = 0;
+inline constexpr int kDatabaseAccess = 1;
+inline constexpr int kDatabaseExcel = 2;
+inline constexpr int kDatabaseDbase = 3;
+inline constexpr int kDatabaseCsv = 4;
+inline constexpr int kDatabaseNone = 20;
+
+// Kinds of database behind a connection, stored as a profile's `connectionType`.
+inline constexpr int kKindOther = 0;
+inline constexpr int kKindExcel = 1;
+inline constexpr int kKindFoxPro = 2;
+inline constexpr int kKindMySql = 3;
+inline constexpr int kKindText = 4;
+
+// Temporary data source names.
+inline constexpr std::string_view kProfileDsnDesktop = "TempQuenlowDSN";
+inline constexpr std::string_view kProfileDsnConduit = "TempOrvendelDSN";
+inline constexpr std::string_view kCustomDsnDesktop = "QuenlowDSN";
+inline constexpr std::string_view kCustomDsnConduit = "MardelSyncDSN";
+
+// Password of the profile database.
+inline constexpr std::string_view kProfileDatabasePassword = "QRT482";
+
+// Driver name of a file database type (1 to 4); empty for any other type.
+std::string_view FileDriverName(int database_type);
+
+class Connection {
+ public:
+  explicit Connection(Program program = Program::kDesktopManager);
+  ~Connection();  // disconnects when connected
+  Connection(const Connection&) = delete;
+  Connection& operator=(const Connection&) = delete;
+
+  // `source` is a data source name for type 0 and a file or folder path for types 1 to 4.
+  // Connecting while connected disconnects first. On failure `error_text` (when given) gets
+  // the failed-connect report.
+  bool Connect(std::string_view temp_dsn, int database_type, std::string_view source,
+               std::string_view user, std::string_view password, std::string* error_text,
+               bool read_only);
+  void Disconnect();
+
+  bool IsConnected() const { return connected_; }
+  int DatabaseType() const { return database_type_; }
+  short LastReturnCode() const { return last_return_code_; }
+  SQLHDBC Handle() const { return dbc_.get(); }
+  Program Caller() const { return program_; }
+
+  // The attribute text of the temporary data source, or the name of the data source in use.
+  const std::string& DataSourceText() const { return data_source_text_; }
+  // The temporary data source this object registered and still owns; empty when none.
+  const std::string& TemporaryDsn() const { return temp_dsn_; }
+
+  // Conduit: the folder of dBase and CSV files; kept in upper case.
+  void SetDefaultFolder(std::string_view folder);
+  const std::string& DefaultFolder() const { return default_folder_; }
+
+  // Conduit: the data source in use is a FoxPro source. Cleared at every connect.
+  bool IsFoxPro() const { return foxpro_; }
+  // Desktop manager: the kind of database found by the last connect (kKind...).
+  int DatabaseKind() const { return database_kind_; }
+
+  // First diagnostic record of the connection handle: login failure or not, and the report
+  // "SQLSTATE:… Native Error Code:… Driver Message:=' … '".
+  void ClassifyFailure(bool* login_failure, std::string* report) const;
+
+ private:
+  bool ConnectDsn(std::string_view dsn, std::string_view user, std::string_view password);
+  bool ConnectFile(std::string_view temp_dsn, int database_type, std::string_view source,
+                   std::string_view user, std::string_view password, std::string* refusal);
+  bool FinishConnect(std::string_view dsn, std::string_view user, std::string_view password);
+  void FindDesktopKind(int database_type, std::string_view source);
+
+  Program program_;
+  short last_return_code_ = 0;
+  EnvHandle env_;
+  DbcHandle dbc_;
+  bool connected_ = false;
+  int database_type_ = 0;
+  std::string data_source_text_;
+  std::string temp_dsn_;
+  std::string default_folder_;
+  bool foxpro_ = false;
+  int database_kind_ = kKindOther;
+  // Set while a staged file database is open, so that disconnect can hand it back.
+  std::shared_ptr<FileDatabaseStager> stager_;
+  std::string staged_source_;
+  std::string staged_path_;
+  bool read_only_ = false;
+  // A refusal found before the driver was reached (file of the wrong format, missing file).
+  std::string refusal_;
+};
+
+}  // namespace velmora::db

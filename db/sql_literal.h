@@ -1,0 +1,21 @@
+// The SQL literal that a text from a device contact becomes for a desktop column of a given
+// stored type name (`DBDataType`). Used by the device-to-desktop sync to build its inserts.
+// The result is always a single well-formed literal: quotes are doubled, numbers are checked.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace velmora::db {
+
+// Removes "(", ")", "-", "_" and blanks, and "." too unless `keep_dots`.
+std::string CleanNumber(std::string_view text, bool keep_dots);
+
+// `text` between single quotes, with every single quote inside doubled.
+std::string QuoteText(std::string_view text);
+
+// The literal for `text` in a column of type `db_data_type` ("SQL_CHAR", "SQL_INTEGER", …).
+// The text "NULL" always gives NULL. An unknown type name gives an empty text.
+std::string SqlLiteral(std::string_view db_data_type, std::string_view text);
+
+}  // namespace velmora::db
