@@ -9,3 +9,5 @@ cmake --build "$top/build" -j"$(nproc)"
 cd "$top/build"
 export QT_QPA_PLATFORM=offscreen
 ctest --output-on-failure -j"$(nproc)" --timeout 600 "$@"
+# Each fuzz target for a short bounded time under AddressSanitizer and UBSan (clang build).
+"$top/scripts/fuzz.sh" 15

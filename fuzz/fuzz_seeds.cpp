@@ -1,0 +1,89 @@
+// Writes seed corpora for the transfer fuzz targets, made with the writers themselves:
+// velmora-fuzz-seeds OUTPUT_FOLDER creates OUTPUT_FOLDER/<target>/ with a few valid files.
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "db/type_codes.h"
+#include "tests/transfer/memory_result_set.h"
+#include "transfer/category_list.h"
+#include "transfer/device_backup.h"
+#include "transfer/pdb_writer.h"
+#include "transfer/pim_writer.h"
+
+namespace {
+
+namespace db = velmora::db;
+namespace fs = std::filesystem;
+namespace transfer = velmora::transfer;
+
+bool WriteSeed(const fs::path& file, const std::string& bytes) {
+  std::ofstream out(file, std::ios::binary | std::ios::trunc);
+  out << bytes;
+  return static_cast<bool>(out);
+}
+
+bool PdbSeeds(const fs::path& dir) {
+  std::vector<std::string> names;
+  for (int i = 1; i <= 46; ++i) names.push_back("F" + std::to_string(i));
+  std::vector<std::string> contact(46);
+  contact[1] = "Ann";
+  contact[43] = "line\nbreak";
+  velmora::testing::MemoryResultSet rows(
+      {{"t", db::kTypeChar, 20, 0},
+       {"n", db::kTypeNumeric, 10, 2},
+       {"i", db::kTypeInteger, 10, 0},
+       {"s", db::kTypeSmallInt, 5, 0},
+       {"r", db::kTypeReal, 7, 0},
+       {"d", db::kTypeDouble, 15, 0},
+       {"da", db::kTypeDate, 10, 0},
+       {"ti", db::kTypeTime, 8, 0},
+       {"ts", db::kTypeTimestamp, 19, 0},
+       {"ty", db::kTypeTinyInt, 3, 0},
+       {"b", db::kTypeBit, 1, 0}},
+      {{std::string("a\tb"), std::string("1.5"), std::int64_t{-3}, std::int64_t{7}, 2.5, 12345678.0,
+        db::Date{2008, 3, 15}, db::Time{13, 5, 0}, db::Timestamp{2008, 3, 15, 13, 45, 30, 0},
+        std::int64_t{200}, std::int64_t{1}},
+       {db::Null{}, db::Null{}, db::Null{}, db::Null{}, db::Null{}, db::Null{}, db::Null{},
+        db::Null{}, db::Null{}, db::Null{}, db::Null{}}});
+  return transfer::CreateDeviceBackupPdb(dir / "empty_backup.pdb", names) &&
+         transfer::WriteDeviceBackupPdb(dir / "backup.pdb", names, {contact, contact}) &&
+         transfer::WriteTablePdb(rows, dir / "table.pdb", "Table");
+}
+
+bool PimSeeds(const fs::path& dir) {
+  transfer::PimContact c;
+  c.texts[1] = "Ann";
+  c.texts[3] = "Lee";
+  c.birthday = 39448.0;
+  std::string odd = transfer::EncodePimTextField(44, u"n") + transfer::EncodePimTextField(2, u"A") +
+                    transfer::EncodePimDateField(45, 0.0) + transfer::EncodePimTextField(47, u"x");
+  return transfer::WritePimFile(dir / "empty.pim", {}) &&
+         transfer::WritePimFile(dir / "three.pim", {c, transfer::PimContact(), c}) &&
+         WriteSeed(dir / "out_of_order.pim", *transfer::EncodePimFileFromRecords({odd}));
+}
+
+bool CategorySeeds(const fs::path& dir) {
+  return transfer::WriteCategoryListFile(dir / "none.css", {0, ""}) &&
+         transfer::WriteCategoryListFile(dir / "business.css", {1, "Business"});
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::cerr << "Usage: velmora-fuzz-seeds OUTPUT_FOLDER\n";
+    return 2;
+  }
+  fs::path out = argv[1];
+  std::error_code error;
+  for (const char* target : {"fuzz_pdb_reader", "fuzz_pim_reader", "fuzz_category_line"}) {
+    fs::create_directories(out / target, error);
+  }
+  bool ok = PdbSeeds(out / "fuzz_pdb_reader") && PimSeeds(out / "fuzz_pim_reader") &&
+            CategorySeeds(out / "fuzz_category_line");
+  if (!ok) std::cerr << "velmora-fuzz-seeds: could not write the seeds in " << out << "\n";
+  return ok ? 0 : 1;
+}

@@ -1,0 +1,38 @@
+// Encoding of one contact PDB record: the text rule (carriage returns dropped, tabs as five
+// blanks, at most 16382 code units, never cut inside a surrogate pair), each value's bytes by
+// column type code, and the cut of the longest texts that keeps a record within its 16-bit
+// offsets. Internal to transfer/, shared by the result-set writers and the device backup.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "db/value.h"
+
+namespace velmora::transfer {
+
+struct PdbCell {
+  int code = 0;
+  db::Value value;
+};
+
+std::u16string CleanPdbText(std::string_view utf8);
+
+// Text of a value for a text column, whatever alternative the driver delivered.
+std::string ValueAsText(const db::Value& value);
+
+// Bytes of a record with `slot_count` slots (at least cells.size()) holding `cells` in order;
+// none when even with every text emptied the values would end past 65535 bytes.
+std::optional<std::string> EncodePdbRecord(const std::vector<PdbCell>& cells, int slot_count);
+
+// Size of the record EncodePdbRecord gives when every text is empty; the smallest it can be.
+std::size_t MinimumPdbRecordSize(const std::vector<int>& codes, int slot_count);
+
+// Largest cap on text lengths (in code units) such that the texts with their terminators fit
+// in `budget_bytes`; SIZE_MAX when no cap is needed.
+std::size_t TextCapForBudget(const std::vector<std::size_t>& lengths, std::size_t budget_bytes);
+
+}  // namespace velmora::transfer
