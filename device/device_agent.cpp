@@ -1,0 +1,163 @@
+#include "device/device_agent.h"
+
+#include <thread>
+
+#include "device/desktop_settings.h"
+#include "platform/rapi-emu/rapi_abi.h"
+
+namespace velmora::device {
+namespace {
+
+const std::u16string kAgentKeyUnits = u"Software\\Microsoft\\ZOVAziz";
+
+LPCWSTR Wide(const std::u16string& text) {
+  return reinterpret_cast<LPCWSTR>(text.c_str());
+}
+
+// Loads the library again, connects, runs `body` on the connected library and disconnects.
+// `unconnected` is the result when no handheld answers.
+template <class Result, class Body>
+Result OnOwnConnection(const AgentChannel& channel, Result unloaded, Result unconnected,
+                       Body body) {
+  const RapiLibrary rapi(channel.library_name);
+  if (!rapi.Loaded()) return unloaded;
+  Result result = unconnected;
+  if (StartDeviceConnection(rapi, channel.connect_wait)) result = body(rapi);
+  EndDeviceConnection(rapi);
+  return result;
+}
+
+bool WriteAgentValue(const std::u16string& name, std::uint32_t value, REGSAM access,
+                     const AgentChannel& channel) {
+  return OnOwnConnection(channel, false, false, [&](const RapiLibrary& rapi) {
+    const auto create_key = rapi.Lookup<CeRegCreateKeyExFn>("CeRegCreateKeyEx");
+    const auto set_value = rapi.Lookup<CeRegSetValueExFn>("CeRegSetValueEx");
+    const auto close_key = rapi.Lookup<CeRegCloseKeyFn>("CeRegCloseKey");
+    if (!create_key || !set_value || !close_key) return false;
+    static const std::u16string kEmptyClass;
+    std::u16string key_class = kEmptyClass;
+    HKEY key = nullptr;
+    DWORD disposition = 0;
+    if (create_key(HKEY_CLASSES_ROOT, Wide(kAgentKeyUnits), 0,
+                   reinterpret_cast<LPWSTR>(key_class.data()), 0, access, nullptr, &key,
+                   &disposition) != ERROR_SUCCESS) {
+      return false;
+    }
+    const DWORD data = value;
+    const LONG rc =
+        set_value(key, Wide(name), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data), sizeof data);
+    close_key(key);
+    return rc == ERROR_SUCCESS;
+  });
+}
+
+}  // namespace
+
+DeviceProcess::DeviceProcess(const RapiLibrary* rapi, void* process, void* thread, std::uint32_t id)
+    : rapi_(rapi), process_(process), thread_(thread), id_(id) {}
+
+DeviceProcess::~DeviceProcess() {
+  Close();
+}
+
+DeviceProcess::DeviceProcess(DeviceProcess&& other) noexcept
+    : rapi_(other.rapi_), process_(other.process_), thread_(other.thread_), id_(other.id_) {
+  other.process_ = other.thread_ = nullptr;
+}
+
+DeviceProcess& DeviceProcess::operator=(DeviceProcess&& other) noexcept {
+  if (this != &other) {
+    Close();
+    rapi_ = other.rapi_;
+    process_ = other.process_;
+    thread_ = other.thread_;
+    id_ = other.id_;
+    other.process_ = other.thread_ = nullptr;
+  }
+  return *this;
+}
+
+void DeviceProcess::Close() {
+  const auto close = rapi_ ? rapi_->Lookup<CeCloseHandleFn>("CeCloseHandle") : nullptr;
+  for (void** handle : {&process_, &thread_}) {
+    if (*handle && close) close(*handle);
+    *handle = nullptr;
+  }
+}
+
+DeviceProcess StartDeviceAgent(const RapiLibrary& rapi) {
+  const auto create = rapi.Lookup<CeCreateProcessFn>("CeCreateProcess");
+  if (!create) return {};
+  static const std::u16string kImage = u"Sorrelin";
+  PROCESS_INFORMATION info{};
+  if (!create(Wide(kImage), nullptr, nullptr, nullptr, 0, 0, nullptr, nullptr, nullptr, &info)) {
+    return {};
+  }
+  return DeviceProcess(&rapi, info.hProcess, info.hThread, info.dwProcessId);
+}
+
+std::uint32_t ReadAgentDoneFlag(const AgentChannel& channel) {
+  return OnOwnConnection<std::uint32_t>(
+      channel, 0, ERROR_DEVICE_NOT_CONNECTED, [](const RapiLibrary& rapi) -> std::uint32_t {
+        const auto open_key = rapi.Lookup<CeRegOpenKeyExFn>("CeRegOpenKeyEx");
+        const auto query = rapi.Lookup<CeRegQueryValueExFn>("CeRegQueryValueEx");
+        const auto close_key = rapi.Lookup<CeRegCloseKeyFn>("CeRegCloseKey");
+        if (!open_key || !query || !close_key) return ERROR_INVALID_PARAMETER;
+        HKEY key = nullptr;
+        const LONG rc = open_key(HKEY_CLASSES_ROOT, Wide(kAgentKeyUnits), 0, KEY_READ, &key);
+        if (rc != ERROR_SUCCESS) return static_cast<std::uint32_t>(rc);
+        static const std::u16string kFlag = u"Flag";
+        DWORD value = 0;
+        DWORD type = REG_DWORD;
+        DWORD size = sizeof value;
+        if (query(key, Wide(kFlag), nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) !=
+                ERROR_SUCCESS ||
+            size != sizeof value) {
+          value = 0;
+        }
+        close_key(key);
+        return value;
+      });
+}
+
+bool WriteAgentDoneFlag(std::uint32_t value, const AgentChannel& channel) {
+  return WriteAgentValue(u"Flag", value, KEY_ALL_ACCESS, channel);
+}
+
+bool WriteAgentRequest(std::uint32_t code, const AgentChannel& channel) {
+  return WriteAgentValue(u"SyncFlag", code, KEY_CREATE_SUB_KEY, channel);
+}
+
+AgentWait WaitForAgent(std::chrono::milliseconds timeout, const AgentChannel& channel,
+                       std::chrono::milliseconds poll_interval) {
+  const auto deadline = std::chrono::steady_clock::now() + timeout;
+  AgentWait outcome = AgentWait::kTimedOut;
+  while (true) {
+    if (ReadAgentDoneFlag(channel) == 1) {
+      outcome = AgentWait::kFinished;
+      break;
+    }
+    if (std::chrono::steady_clock::now() >= deadline) break;
+    std::this_thread::sleep_for(poll_interval);
+  }
+  WriteAgentDoneFlag(0, channel);
+  WriteAgentRequest(kAgentIdle, channel);
+  return outcome;
+}
+
+AgentRun RunDeviceAgent(const RapiLibrary& rapi, std::uint32_t code,
+                        std::chrono::milliseconds timeout, const AgentChannel& channel) {
+  WriteAgentRequest(code, channel);
+  RestartDeviceConnection(rapi, channel.connect_wait);
+  DeviceProcess agent = StartDeviceAgent(rapi);
+  if (!agent) {
+    WriteAgentDoneFlag(0, channel);
+    WriteAgentRequest(kAgentIdle, channel);
+    return AgentRun::kNotStarted;
+  }
+  const AgentWait wait = WaitForAgent(timeout, channel);
+  agent.Close();
+  return wait == AgentWait::kFinished ? AgentRun::kFinished : AgentRun::kTimedOut;
+}
+
+}  // namespace velmora::device

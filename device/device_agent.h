@@ -1,0 +1,87 @@
+// Driving the handheld's contacts agent: the request code and completion flag on the device
+// registry, starting the agent and waiting for it with a limit. Used by the conduit and the
+// desktop manager; only one program may drive the agent at a time, as the flag pair is a
+// single shared channel. Never throws.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <string>
+
+#include "device/device_connection.h"
+#include "device/rapi_library.h"
+
+namespace velmora::device {
+
+// Values of `SyncFlag`.
+enum AgentRequest : std::uint32_t {
+  kAgentIdle = 0,
+  kAgentOverwrite = 1,  // take in "test.pdb" after removing the category's contacts
+  kAgentExport = 2,     // write every contact to "Contact1.pim"
+  kAgentAdd = 3,        // take in "test.pdb"
+  kAgentRestore = 4,    // replace every contact by the backup "test.pdb"
+  kAgentBackup = 5,     // as kAgentExport, for a backup
+};
+
+inline constexpr const char* kAgentKey = "Software\\Microsoft\\ZOVAziz";  // under HKCR
+inline constexpr const char* kAgentImage = "Sorrelin";
+
+// The agent process as the device started it; closes its handles with CeCloseHandle when it
+// goes. Closing does not stop the agent.
+class DeviceProcess {
+ public:
+  DeviceProcess() = default;
+  DeviceProcess(const RapiLibrary* rapi, void* process, void* thread, std::uint32_t id);
+  ~DeviceProcess();
+  DeviceProcess(DeviceProcess&& other) noexcept;
+  DeviceProcess& operator=(DeviceProcess&& other) noexcept;
+  DeviceProcess(const DeviceProcess&) = delete;
+  DeviceProcess& operator=(const DeviceProcess&) = delete;
+
+  explicit operator bool() const { return process_ != nullptr; }
+  std::uint32_t Id() const { return id_; }
+  void Close();
+
+ private:
+  const RapiLibrary* rapi_ = nullptr;
+  void* process_ = nullptr;
+  void* thread_ = nullptr;
+  std::uint32_t id_ = 0;
+};
+
+// CeCreateProcess of "Sorrelin" with no command line; a closed process when it fails.
+DeviceProcess StartDeviceAgent(const RapiLibrary& rapi);
+
+// The flag operations load the library `library_name` again for themselves and open and close
+// their own connection around the registry work.
+struct AgentChannel {
+  std::string library_name = RapiLibraryName();
+  std::chrono::milliseconds connect_wait = kDefaultConnectWait;
+};
+
+// The stored `Flag`; 0 when the library cannot be loaded or the value is missing; the registry
+// error code when the key cannot be opened.
+std::uint32_t ReadAgentDoneFlag(const AgentChannel& channel = {});
+bool WriteAgentDoneFlag(std::uint32_t value, const AgentChannel& channel = {});
+bool WriteAgentRequest(std::uint32_t code, const AgentChannel& channel = {});
+
+enum class AgentWait { kFinished, kTimedOut };
+
+// Polls `Flag` every `poll_interval` until it reads 1 or `timeout` has passed, then writes 0
+// to `Flag` and to `SyncFlag` in either case.
+inline constexpr std::chrono::milliseconds kAgentPollInterval{20};
+AgentWait WaitForAgent(std::chrono::milliseconds timeout, const AgentChannel& channel = {},
+                       std::chrono::milliseconds poll_interval = kAgentPollInterval);
+
+// What callers log when the wait expired.
+inline constexpr const char* kAgentTimedOutText = "Device side Application did not finish in time";
+
+enum class AgentRun { kFinished, kNotStarted, kTimedOut };
+
+// The usual round trip: WriteAgentRequest(code), RestartDeviceConnection, StartDeviceAgent;
+// when it started WaitForAgent(timeout) and close the process; when it did not, reset both
+// flags without waiting.
+AgentRun RunDeviceAgent(const RapiLibrary& rapi, std::uint32_t code,
+                        std::chrono::milliseconds timeout, const AgentChannel& channel = {});
+
+}  // namespace velmora::device

@@ -1,0 +1,191 @@
+#include "platform/sorrelin/agent.h"
+
+#include <unistd.h>
+
+#include <fstream>
+#include <string>
+
+#include "platform/handheld/contact_store.h"
+#include "platform/handheld/device_path.h"
+#include "platform/handheld/device_registry.h"
+#include "platform/handheld/handheld_layout.h"
+#include "platform/handheld/link_state.h"
+#include "platform/sorrelin/contact_files.h"
+#include "transfer/category_list.h"
+
+namespace velmora::sorrelin {
+namespace {
+
+using handheld::ContactChange;
+using handheld::DeviceRoot;
+
+constexpr const char* kAgentKey = "Software\\Microsoft\\ZOVAziz";
+constexpr const char* kFolder = "\\My Documents\\Contact\\";
+
+std::filesystem::path DeviceFile(const std::filesystem::path& handheld, const std::string& name) {
+  const auto resolved =
+      handheld::ResolveDevicePath(handheld::FilesRoot(handheld), kFolder + name, nullptr);
+  return resolved ? resolved->host
+                  : handheld::FilesRoot(handheld) / "My Documents" / "Contact" / name;
+}
+
+class Agent {
+ public:
+  explicit Agent(std::filesystem::path handheld) : handheld_(std::move(handheld)) {}
+
+  void Log(const std::string& text) { handheld::AppendAgentLog(handheld_, text); }
+
+  void Run(std::uint32_t code) {
+    switch (code) {
+      case 1:
+        TakeIn(/*overwrite=*/true);
+        break;
+      case 3:
+        TakeIn(/*overwrite=*/false);
+        break;
+      case 2:
+      case 5:
+        Export();
+        break;
+      case 4:
+        Restore();
+        break;
+      default:
+        Log("request " + std::to_string(code) + ": nothing to do");
+        break;
+    }
+  }
+
+ private:
+  std::unique_ptr<handheld::ContactStore> Store() {
+    auto store = handheld::ContactStore::Open(handheld_, false);
+    if (!store) Log("cannot open the contacts store " + handheld::ContactsFile(handheld_).string());
+    return store;
+  }
+
+  // The category named by "category.css": none without a file or for "0:"; false when the file
+  // is there but cannot be read as a category line.
+  bool ReadCategory(std::optional<std::string>* category) {
+    const auto file = DeviceFile(handheld_, "category.css");
+    std::error_code ec;
+    if (!std::filesystem::exists(file, ec)) return true;
+    const auto line = transfer::ReadCategoryListFile(file);
+    if (!line) return false;
+    if (!line->name.empty()) *category = line->name;
+    return true;
+  }
+
+  void TakeIn(bool overwrite) {
+    const std::string what = overwrite ? "request 1 (overwrite)" : "request 3 (add)";
+    std::string problem, note;
+    auto contacts = ReadTransferContacts(DeviceFile(handheld_, "test.pdb"), &problem, &note);
+    if (!contacts) {
+      Log(what + ": " + problem + "; the contacts are unchanged");
+      return;
+    }
+    if (!note.empty()) Log(what + ": columns that name no contact field are left out: " + note);
+    std::optional<std::string> category;
+    if (!ReadCategory(&category)) {
+      Log(what + ": category.css is damaged; the contacts are unchanged");
+      return;
+    }
+    ContactChange change;
+    if (overwrite) {
+      change.remove_all = !category.has_value();
+      change.remove_category = category;
+    }
+    for (auto& contact : *contacts) {
+      if (category) contact.fields[39] = handheld::AddCategory(contact.fields[39], *category);
+    }
+    change.add = std::move(*contacts);
+    auto store = Store();
+    if (!store) return;
+    if (!store->Apply(change)) {
+      Log(what + ": the contacts store refused the change; the contacts are unchanged");
+      return;
+    }
+    Log(what + ": added " + std::to_string(change.add.size()) + " contacts" +
+        (category ? " in category \"" + *category + "\"" : ""));
+  }
+
+  void Export() {
+    const auto target = DeviceFile(handheld_, "Contact1.pim");
+    auto link = handheld::LinkState::Open(handheld_, true);
+    const auto faults = link ? link->ReadFaults() : handheld::Faults{};
+    if (faults.export_file) {
+      std::error_code ec;
+      const auto temp = target.parent_path() / ("Contact1.pim.tmp-" + std::to_string(::getpid()));
+      std::filesystem::copy_file(*faults.export_file, temp,
+                                 std::filesystem::copy_options::overwrite_existing, ec);
+      if (!ec) std::filesystem::rename(temp, target, ec);
+      if (ec) {
+        std::filesystem::remove(temp, ec);
+        Log("export: cannot put " + faults.export_file->string() + " in place");
+      } else {
+        Log("export: delivered " + faults.export_file->string() + " as Contact1.pim");
+      }
+      return;
+    }
+    auto store = Store();
+    if (!store) return;
+    const auto contacts = store->All();
+    if (!contacts) {
+      Log("export: cannot read the contacts store");
+      return;
+    }
+    std::string problem;
+    if (!WriteExport(target, *contacts, &problem)) {
+      Log("export: " + problem);
+      return;
+    }
+    Log("export: wrote " + std::to_string(contacts->size()) + " contacts to Contact1.pim");
+  }
+
+  void Restore() {
+    std::string problem;
+    auto contacts = ReadBackupContacts(DeviceFile(handheld_, "test.pdb"), &problem);
+    if (!contacts) {
+      Log("request 4 (restore): " + problem + "; the contacts are unchanged");
+      return;
+    }
+    ContactChange change;
+    change.remove_all = true;
+    change.add = std::move(*contacts);
+    auto store = Store();
+    if (!store) return;
+    if (!store->Apply(change)) {
+      Log("request 4 (restore): the contacts store refused the change; the contacts are unchanged");
+      return;
+    }
+    Log("request 4 (restore): the contacts are now the " + std::to_string(change.add.size()) +
+        " of the backup");
+  }
+
+  std::filesystem::path handheld_;
+};
+
+}  // namespace
+
+int RunAgent(const std::filesystem::path& handheld) {
+  Agent agent(handheld);
+  auto registry = handheld::DeviceRegistry::Open(handheld, false);
+  if (!registry) {
+    agent.Log("cannot open the device registry " + handheld::RegistryFile(handheld).string());
+    return 1;
+  }
+  const std::uint32_t code =
+      registry->ReadDword(DeviceRoot::kClassesRoot, kAgentKey, "SyncFlag").value_or(0);
+  auto link = handheld::LinkState::Open(handheld, true);
+  if (link && link->ReadFaults().agent_hangs) {
+    agent.Log("request " + std::to_string(code) + ": agent-hangs is set; Flag stays unset");
+    return 0;
+  }
+  agent.Run(code);
+  if (!registry->WriteDword(DeviceRoot::kClassesRoot, kAgentKey, "Flag", 1)) {
+    agent.Log("cannot set Flag");
+    return 1;
+  }
+  return 0;
+}
+
+}  // namespace velmora::sorrelin
