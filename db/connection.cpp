@@ -194,11 +194,12 @@ bool Connection::ConnectFile(std::string_view temp_dsn, int database_type, std::
                        {{"Database", path}, {"Timeout", std::string(kSqliteBusyTimeout)}})) {
     *refusal = "[Velmora] could not register the data source " + std::string(temp_dsn);
     last_return_code_ = SQL_ERROR;
-    if (stager) stager->Release(database_type, source_s, path, read_only_);
+    if (stager) stager->Release(database_type, source_s, path, true, nullptr);
     return false;
   }
   if (!FinishConnect(temp_dsn, user, password)) {
-    if (stager) stager->Release(database_type, source_s, path, read_only_);
+    // Nothing can have been changed through a connection that never opened.
+    if (stager) stager->Release(database_type, source_s, path, true, nullptr);
     return false;
   }
   temp_dsn_ = std::string(temp_dsn);
@@ -223,7 +224,7 @@ bool Connection::FinishConnect(std::string_view dsn, std::string_view user,
   return true;
 }
 
-void Connection::Disconnect() {
+bool Connection::Close(std::string* error) {
   if (dbc_) {
     last_return_code_ = SQLDisconnect(dbc_.get());
     ForgetDriverOf(dbc_.get());
@@ -231,14 +232,16 @@ void Connection::Disconnect() {
   if (connected_ && database_type_ != kDatabaseDsn && !temp_dsn_.empty()) {
     RemoveDataSource(temp_dsn_);
   }
+  bool released = true;
   if (connected_ && stager_) {
-    stager_->Release(database_type_, staged_source_, staged_path_, read_only_);
+    released = stager_->Release(database_type_, staged_source_, staged_path_, read_only_, error);
   }
   stager_.reset();
   temp_dsn_.clear();
   staged_source_.clear();
   staged_path_.clear();
   connected_ = false;
+  return released;
 }
 
 void Connection::ClassifyFailure(bool* login_failure, std::string* report) const {

@@ -56,10 +56,28 @@ class Connection {
   // `source` is a data source name for type 0 and a file or folder path for types 1 to 4.
   // Connecting while connected disconnects first. On failure `error_text` (when given) gets
   // the failed-connect report.
+  //
+  // Sources of the file types: Access and Excel name the file; dBase and CSV name the folder
+  // of files, given as the folder ("/data", "/data/") or as any file in it ("/data/a.dbf", as
+  // the conduit's DBPath + DBDSN makes it). Each .dbf file is a table named after the file
+  // without its extension ("contacts"), each .csv file a table named by its file name
+  // ("contacts.csv"), each worksheet a table named as "Sheet1$". Excel and CSV are read-only
+  // whatever `read_only` says: a write statement fails with a message that names the file.
   bool Connect(std::string_view temp_dsn, int database_type, std::string_view source,
                std::string_view user, std::string_view password, std::string* error_text,
                bool read_only);
-  void Disconnect();
+
+  // Ends the connection. For a dBase connection opened read-write this is when the changed
+  // tables are written back to their .dbf files; false when that failed (a file another
+  // program changed since the connect is never overwritten), with `error` (may be null) set
+  // to one line per file "[Velmora] <file>: <problem>". The connection is closed either way.
+  // A caller that wrote to the database must end it with Close and treat false as a failed
+  // run; the conduit logs `error` and marks the profile's run as failed:
+  //   std::string error;
+  //   if (!custom_db.Close(&error)) { /* run failed: log error */ }
+  // Disconnect, Connect on a connected object and the destructor drop that outcome.
+  bool Close(std::string* error);
+  void Disconnect() { Close(nullptr); }
 
   bool IsConnected() const { return connected_; }
   int DatabaseType() const { return database_type_; }
@@ -72,7 +90,9 @@ class Connection {
   // The temporary data source this object registered and still owns; empty when none.
   const std::string& TemporaryDsn() const { return temp_dsn_; }
 
-  // Conduit: the folder of dBase and CSV files; kept in upper case.
+  // Conduit: the folder of dBase and CSV files; kept in upper case. It only feeds the
+  // DEFAULTDIR attribute of DataSourceText(): on a case-sensitive file system the upper-cased
+  // text names another folder, so the files are always found through Connect's `source`.
   void SetDefaultFolder(std::string_view folder);
   const std::string& DefaultFolder() const { return default_folder_; }
 

@@ -3,6 +3,8 @@
 #include <mutex>
 #include <utility>
 
+#include "db/filedb_stager.h"
+
 namespace velmora::db {
 namespace {
 
@@ -12,7 +14,7 @@ std::mutex& StagerMutex() {
 }
 
 std::shared_ptr<FileDatabaseStager>& StagerSlot() {
-  static std::shared_ptr<FileDatabaseStager> stager;
+  static std::shared_ptr<FileDatabaseStager> stager = DefaultFileDatabaseStager();
   return stager;
 }
 
@@ -26,6 +28,11 @@ void SetFileDatabaseStager(std::shared_ptr<FileDatabaseStager> stager) {
 std::shared_ptr<FileDatabaseStager> CurrentFileDatabaseStager() {
   std::lock_guard<std::mutex> lock(StagerMutex());
   return StagerSlot();
+}
+
+std::shared_ptr<FileDatabaseStager> DefaultFileDatabaseStager() {
+  static const std::shared_ptr<FileDatabaseStager> stager = std::make_shared<FiledbStager>();
+  return stager;
 }
 
 }  // namespace velmora::db

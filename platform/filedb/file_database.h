@@ -83,6 +83,12 @@ std::optional<StagedDatabase> Stage(int database_type, const std::filesystem::pa
 // any table could not be written; `error` then lists each failure, one line per table.
 bool WriteBack(StagedDatabase& staged, std::string* error);
 
+// Makes every staged table refuse INSERT, UPDATE and DELETE with an error that names its source
+// file: Excel and CSV sources are never written back, and nor is a read-only dBase connection,
+// so a change there would be lost without a word. The SQLite driver does not enforce the ODBC
+// read-only access mode itself.
+bool RefuseWrites(const StagedDatabase& staged, std::string* error);
+
 // Removes the staging folder and everything in it; safe to call more than once.
 void Remove(StagedDatabase& staged);
 

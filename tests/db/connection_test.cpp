@@ -129,6 +129,7 @@ TEST_F(ConnectionTest, RefusesAnAccessFileThatIsNotAnSqliteDatabaseAndSaysWhatIt
 
 TEST_F(ConnectionTest, FileTypesWithoutAStagerFailLikeAnAccessFileOfTheWrongFormat) {
   const std::string file = Sqlite("book.xls");
+  SetFileDatabaseStager(nullptr);
   struct {
     int type;
     const char* driver;
@@ -143,6 +144,7 @@ TEST_F(ConnectionTest, FileTypesWithoutAStagerFailLikeAnAccessFileOfTheWrongForm
                          " (found an SQLite database) '");
   }
   EXPECT_FALSE(odbc_.UserHasDataSource("TempX"));
+  SetFileDatabaseStager(DefaultFileDatabaseStager());
 }
 
 TEST_F(ConnectionTest, AFailedConnectWithoutErrorBufferOnlyReturnsFalse) {
@@ -307,8 +309,10 @@ class FakeStager : public FileDatabaseStager {
     }
     return staged_;
   }
-  void Release(int type, const std::string& source, const std::string& path, bool) override {
+  bool Release(int type, const std::string& source, const std::string& path, bool,
+               std::string*) override {
     released.push_back(std::to_string(type) + ":" + source + "=" + path);
+    return true;
   }
   std::vector<std::string> staged_calls;
   std::vector<std::string> released;
@@ -343,7 +347,7 @@ TEST_F(ConnectionTest, AFileStagerServesOtherFormatsAndGetsThemBackOnDisconnect)
   ASSERT_TRUE(
       c.Connect(kCustomDsnConduit, kDatabaseExcel, "/data/book.xls", "", "", nullptr, false));
   EXPECT_EQ(c.DataSourceText(), "DSN=MardelSyncDSN;DBQ=/data/book.xls;UID=;PWD=;");
-  SetFileDatabaseStager(nullptr);
+  SetFileDatabaseStager(DefaultFileDatabaseStager());
   c.Disconnect();
   EXPECT_EQ(stager->released.size(), 2u) << "released by the stager that staged it";
 }
