@@ -1,0 +1,25 @@
+// The conduit's command line. ActiveSync-style registrations start it with the quoted word
+// connect or disconnect; a shell or velmora-device hands that word over as the only argument
+// (the quotes are gone by then), and an argument that still carries its quotes counts the same.
+// Also the unattended options. Used by tavrill's main; pure parsing.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace velmora::conduit {
+
+struct CommandLine {
+  bool disconnect = false;  // end at once, doing nothing
+  bool unattended = false;
+  bool backup = false;  // answer to the device backup question when unattended
+  bool help = false;
+  std::string error;  // a usage error; empty when the line is fine
+};
+
+CommandLine ParseCommandLine(const std::vector<std::string>& arguments);  // without argv[0]
+
+extern const char* const kUsage;
+
+}  // namespace velmora::conduit

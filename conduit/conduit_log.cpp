@@ -1,0 +1,39 @@
+#include "conduit/conduit_log.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <string>
+
+#include "platform/text/utf.h"
+
+namespace velmora::conduit {
+
+void AppendToConduitLog(const std::filesystem::path& log_file, std::string_view text) {
+  std::u16string units = text::Utf8ToUtf16(text);
+  std::string bytes;
+  bytes.reserve(units.size() * 2);
+  for (char16_t unit : units) {
+    bytes.push_back(static_cast<char>(unit & 0xFF));
+    bytes.push_back(static_cast<char>(unit >> 8));
+  }
+  // O_APPEND: every write lands at the end, also when another process appends meanwhile.
+  int fd = ::open(log_file.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+  if (fd < 0) return;
+  const char* data = bytes.data();
+  std::size_t left = bytes.size();
+  while (left > 0) {
+    ssize_t written = ::write(fd, data, left);
+    if (written <= 0) break;
+    data += written;
+    left -= static_cast<std::size_t>(written);
+  }
+  ::close(fd);
+}
+
+void ConduitLog::Append(std::string_view text) {
+  std::lock_guard lock(mutex_);
+  AppendToConduitLog(log_file_, text);
+}
+
+}  // namespace velmora::conduit

@@ -1,0 +1,34 @@
+// Fetching the handheld's contacts: the agent writes every contact to "Contact1.pim" on the
+// device and the file is copied to the owner's Temp folder. Shared by the device-to-desktop
+// run, the CSV export and the device contacts backup; logs each step itself.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+
+#include "conduit/run_context.h"
+#include "profile/profile_record.h"
+
+namespace velmora::conduit {
+
+// The desktop copy of the export: work folder + "Temp/Contact1.pim".
+std::filesystem::path DesktopExportPath(const RunContext& context);
+
+// The whole desktop copy of the export; empty when it cannot be read.
+std::string ReadExportBytes(const std::filesystem::path& file);
+
+enum class AgentOutcome { kFinished, kNotStarted, kTimedOut };
+
+// Has the agent run with `request` and resets the flags; logs a time-out, and sets the run
+// error flag for it and for an agent that does not start.
+AgentOutcome RunAgent(RunContext& context, std::uint32_t request);
+
+// The steps up to the record count for a device-to-desktop or CSV profile; the number of
+// records in the desktop copy, or none when the export could not be fetched (logged, and the
+// run error flag set). `statement_form` selects the statement writer's status texts.
+std::optional<long> FetchDeviceExport(RunContext& context, const profile::ProfileRecord& profile,
+                                      bool statement_form);
+
+}  // namespace velmora::conduit

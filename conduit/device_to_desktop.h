@@ -1,0 +1,21 @@
+// The device-to-desktop run (sync types 2 and 3): the handheld's contacts are fetched and each
+// becomes a row of the profile's table, after every row was deleted for type 3. Two writers:
+// INSERT statements from the stored type names (FoxPro sources) and typed parameters bound by
+// the table's column types (every other source). Used by the profile run; logs every step.
+#pragma once
+
+#include "conduit/run_context.h"
+#include "profile/profile_record.h"
+
+namespace velmora::db {
+class Connection;
+}
+
+namespace velmora::conduit {
+
+enum class DesktopWriter { kStatement, kCursor };
+
+void RunDeviceToDesktop(RunContext& context, const profile::ProfileRecord& profile,
+                        db::Connection& custom_db, DesktopWriter writer);
+
+}  // namespace velmora::conduit

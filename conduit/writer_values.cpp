@@ -1,0 +1,144 @@
+#include "conduit/writer_values.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <limits>
+
+#include "db/sql_literal.h"
+#include "db/type_codes.h"
+#include "platform/text/utf.h"
+
+namespace velmora::conduit {
+namespace {
+
+bool IsBlank(char c) {
+  return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+
+std::string_view Trim(std::string_view text) {
+  while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
+  while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
+  return text;
+}
+
+// Position of `keyword` (upper case) in `upper` as a word of its own, from `from`; npos if none.
+std::size_t FindWord(const std::string& upper, std::string_view keyword, std::size_t from = 0) {
+  for (std::size_t at = upper.find(keyword, from); at != std::string::npos;
+       at = upper.find(keyword, at + 1)) {
+    bool starts = at == 0 || IsBlank(upper[at - 1]) || upper[at - 1] == '"';
+    std::size_t end = at + keyword.size();
+    bool ends = end == upper.size() || IsBlank(upper[end]) || upper[end] == '"';
+    if (starts && ends) return at;
+  }
+  return std::string::npos;
+}
+
+}  // namespace
+
+bool IsAbsent(std::string_view value) {
+  return value.empty() || value == "NULL";
+}
+
+std::int32_t IntegerParse(std::string_view cleaned) {
+  std::int64_t number = 0;
+  for (char c : cleaned) {
+    if (c < '0' || c > '9') return -1;
+    number = number * 10 + (c - '0');
+    if (number > std::numeric_limits<std::int32_t>::max()) return -1;
+  }
+  return static_cast<std::int32_t>(number);
+}
+
+std::optional<db::Date> ParseMonthDayYear(std::string_view value) {
+  if (std::count(value.begin(), value.end(), '/') != 2) return std::nullopt;
+  std::size_t first = value.find('/');
+  std::size_t second = value.find('/', first + 1);
+  std::int32_t month = IntegerParse(value.substr(0, first));
+  if (month < 1 || month > 12) return std::nullopt;
+  std::int32_t day = IntegerParse(value.substr(first + 1, second - first - 1));
+  std::string_view year_text = value.size() >= 4 ? value.substr(value.size() - 4) : value;
+  std::int32_t year = IntegerParse(year_text);
+  if (day < 1 || day > 31 || year < 0) return std::nullopt;
+  return db::Date{year, month, day};
+}
+
+int BitValue(std::string_view value) {
+  if (IsAbsent(value)) return 0;
+  std::string upper = text::AsciiUpper(value);
+  if (upper == "TRUE") return 1;
+  if (upper == "FALSE") return 0;
+  return 1;
+}
+
+db::Value CursorValue(int type_code, bool mapped, std::string_view value) {
+  const bool absent = !mapped || IsAbsent(value);
+  switch (type_code) {
+    case db::kTypeChar:
+      if (absent) return db::Null{};
+      return std::string(value);
+    case db::kTypeNumeric:
+      if (absent) return db::Null{};
+      return db::CleanNumber(value, false);
+    case db::kTypeInteger:
+    case db::kTypeSmallInt:
+    case db::kTypeUShort:
+    case db::kTypeULong:
+    case db::kTypeTinyInt:
+    case db::kTypeSTinyInt:
+      if (absent) return std::int64_t{0};
+      return std::int64_t{IntegerParse(db::CleanNumber(value, false))};
+    case db::kTypeReal:
+    case db::kTypeDouble: {
+      if (absent) return 0.0;
+      std::string cleaned = db::CleanNumber(value, true);
+      return std::strtod(cleaned.c_str(), nullptr);
+    }
+    case db::kTypeBit:
+      return std::int64_t{mapped ? BitValue(value) : 0};
+    case db::kTypeDate:
+    case db::kTypeTimestamp: {
+      if (absent) return db::Null{};
+      std::optional<db::Date> date = ParseMonthDayYear(value);
+      if (!date) return db::Null{};
+      return *date;
+    }
+    default:
+      // A month/day/year text carries no time of day, so a time column gets none.
+      return db::Null{};
+  }
+}
+
+std::string BuildInsertStatement(std::string_view table, const std::vector<InsertColumn>& columns,
+                                 const std::vector<std::string>& values) {
+  std::string sql = "INSERT INTO " + std::string(table) + "(";
+  for (std::size_t i = 0; i < columns.size(); ++i) {
+    if (i > 0) sql += ",";
+    sql += columns[i].name;
+  }
+  sql += ")VALUES(";
+  for (std::size_t i = 0; i < columns.size(); ++i) {
+    if (i > 0) sql += ",";
+    std::string_view value = i < values.size() ? std::string_view(values[i]) : "NULL";
+    sql += db::SqlLiteral(columns[i].data_type, value);
+  }
+  sql += ")";
+  return sql;
+}
+
+std::string TargetTableName(std::string_view query) {
+  std::string upper = text::AsciiUpper(query);
+  std::size_t from = upper.find("FROM");
+  if (from == std::string::npos) return {};
+  std::size_t start = from + 4;
+  std::size_t end = upper.size();
+  for (std::string_view clause : {"WHERE", "GROUP", "ORDER"}) {
+    end = std::min(end, FindWord(upper, clause, start));
+  }
+  std::string name;
+  for (char c : query.substr(start, end - start)) {
+    if (c != '"') name.push_back(c);
+  }
+  return std::string(Trim(name));
+}
+
+}  // namespace velmora::conduit

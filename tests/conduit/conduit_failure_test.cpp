@@ -1,0 +1,149 @@
+// Conduit runs that go wrong through the emulated handheld's fault switches and a missing
+// database: each ends with the error ending and the log opened, logs what failed, leaves the
+// desktop data as it was and does not mark the failed profile as synchronized.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "conduit/backups.h"
+#include "profile/sync_settings.h"
+#include "tests/conduit/conduit_world.h"
+
+namespace velmora::testing {
+namespace {
+
+using ::testing::HasSubstr;
+
+constexpr const char* kPeopleSql =
+    "CREATE TABLE People (ID INTEGER PRIMARY KEY, FirstName VARCHAR(50), LastName VARCHAR(50));"
+    "INSERT INTO People (FirstName, LastName) VALUES ('Seán', 'O''Brien'), ('Mia', 'Weber');";
+
+const std::vector<Mapping> kMappings = {{"F2", "FirstName", "SQL_CHAR"},
+                                        {"F4", "LastName", "SQL_CHAR"}};
+
+constexpr const char* kErrorEnding =
+    "An error occured while syncing, please see above log and verify your database contents "
+    "using Desktop application.\r\nYou can view Backup data and can restore synced data from "
+    "desktop application.\r\n\r\n";
+
+class ConduitFailureTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    people_ = world_.MakeSqliteDatabase("people.db", kPeopleSql);
+    world_.SetDeviceContacts({MakeContact("Dev", "Ice"), MakeContact("Hand", "Held")});
+  }
+
+  long AddProfile(const std::string& name, int sync_type, const std::string& file = "people.db") {
+    profile::ProfileRecord record;
+    record.prof_name = name;
+    record.db_type = profile::kAccessDatabase;
+    record.db_path = people_.parent_path().string() + "/";
+    record.db_dsn = file;
+    record.sync_type = sync_type;
+    record.query = "SELECT * FROM \"People\"";
+    record.table_name = "People";
+    return world_.AddProfile(record, kMappings);
+  }
+
+  std::vector<std::string> People() {
+    return SqliteRows(people_, "SELECT FirstName, LastName FROM People ORDER BY ID");
+  }
+
+  // The error ending, and nothing changed on the desktop or in the profile.
+  void ExpectErrorEnding(const ConduitRun& run, long prof_id) {
+    EXPECT_EQ(run.ending, conduit::RunEnding::kFailed);
+    EXPECT_TRUE(run.opened_log);
+    EXPECT_THAT(
+        run.messages,
+        ::testing::Not(::testing::Contains(std::string("Synchronization Completed Successfully"))));
+    const std::string log = world_.LogText();
+    EXPECT_THAT(log, HasSubstr(std::string(kErrorEnding) + "\r\n" + std::string(110, '=')));
+    EXPECT_THAT(log, ::testing::Not(HasSubstr("Synchronization completed successfully.")));
+    EXPECT_EQ(People(), kOriginalPeople);
+    profile::ProfileRecord stored = world_.StoredProfile(prof_id);
+    EXPECT_EQ(stored.prof_status, 1);
+    EXPECT_EQ(stored.last_sync_date_time.year, 1899);
+  }
+
+  const std::vector<std::string> kOriginalPeople = {"Seán|O'Brien", "Mia|Weber"};
+  ConduitWorld world_;
+  std::filesystem::path people_;
+};
+
+TEST_F(ConduitFailureTest, UnpluggedWhileTheExportIsCopied) {
+  long id = AddProfile("Overwrite desktop", profile::kDeviceOverwritesDesktop);
+  // Enough for the category line, not for the export.
+  world_.SetFault("unplug-after-bytes", "20");
+  ConduitRun run = world_.Run();
+  ExpectErrorEnding(run, id);
+  EXPECT_THAT(world_.LogText(),
+              HasSubstr("\r\n\tFail to Copy PIM  database from Device to Desktop"));
+}
+
+TEST_F(ConduitFailureTest, UnpluggedWhileTheTransferFileIsCopied) {
+  long id = AddProfile("To device", profile::kDesktopAddsDevice);
+  world_.SetFault("unplug-after-bytes", "100");
+  ConduitRun run = world_.Run();
+  ExpectErrorEnding(run, id);
+  EXPECT_THAT(world_.LogText(), HasSubstr("\r\n\t\"To device\" Not Transfered"));
+  // The transfer file stays on the desktop for another try.
+  EXPECT_TRUE(
+      std::filesystem::exists(world_.AppFolder() / world_.Owner() / "Update" / "To device.pdb"));
+}
+
+TEST_F(ConduitFailureTest, AgentMissing) {
+  long id = AddProfile("Overwrite desktop", profile::kDeviceOverwritesDesktop);
+  world_.SetFault("agent-missing");
+  ConduitRun run = world_.Run();
+  ExpectErrorEnding(run, id);
+  const std::string log = world_.LogText();
+  EXPECT_THAT(log, HasSubstr("\r\n\t\"Problem in invoking device side application"));
+  EXPECT_THAT(log, HasSubstr("\r\n\tProblem in executing device side Application"));
+}
+
+TEST_F(ConduitFailureTest, AgentHangsUntilTheTimeOut) {
+  long id = AddProfile("Add to desktop", profile::kDeviceAddsDesktop);
+  world_.SetFault("agent-hangs");
+  world_.SetAgentTimeoutSeconds(1);
+  ConduitRun run = world_.Run();
+  ExpectErrorEnding(run, id);
+  const std::string log = world_.LogText();
+  EXPECT_THAT(log, HasSubstr("\r\n\t\"Device side Application did not finish in time"));
+  EXPECT_THAT(log, ::testing::Not(HasSubstr("PIM Database Opened.")));
+}
+
+TEST_F(ConduitFailureTest, HandheldDiskFull) {
+  long id = AddProfile("To device", profile::kDesktopAddsDevice);
+  world_.SetFault("disk-full");
+  ConduitRun run = world_.Run();
+  ExpectErrorEnding(run, id);
+  EXPECT_THAT(world_.LogText(), HasSubstr("\r\n\t\"To device\" Not Transfered"));
+  EXPECT_EQ(world_.DeviceContacts().size(), 2u);
+}
+
+TEST_F(ConduitFailureTest, MissingDatabaseFailsOnlyItsOwnProfile) {
+  long missing = AddProfile("Missing", profile::kDesktopAddsDevice, "nowhere.db");
+  long good = AddProfile("Good", profile::kDesktopAddsDevice);
+  ConduitRun run = world_.Run();
+  ExpectErrorEnding(run, missing);
+  EXPECT_THAT(world_.LogText(),
+              HasSubstr("\r\n\tConnecting to Custom Database " + people_.parent_path().string() +
+                        "/nowhere.db\r\n\tFail to Connect Custom Database"));
+  // The profile that went through is marked; the failed one stays due.
+  EXPECT_EQ(world_.StoredProfile(good).prof_status, 0);
+  EXPECT_EQ(world_.DeviceContacts().size(), 4u);
+}
+
+TEST_F(ConduitFailureTest, FailedDeviceBackupKeepsThePreviousOne) {
+  long id = AddProfile("Overwrite device", profile::kDesktopOverwritesDevice);
+  const auto backup = conduit::DeviceBackupPath(world_.AppFolder());
+  WriteFileBytes(backup, "previous backup");
+  world_.SetFault("agent-missing");
+  ConduitRun run = world_.Run(/*backup=*/true);
+  ExpectErrorEnding(run, id);
+  EXPECT_EQ(ReadFileBytes(backup), "previous backup");
+  EXPECT_THAT(world_.LogText(), HasSubstr("\r\n\r\n\tError while creating Backup PDB."));
+  EXPECT_EQ(world_.DeviceContacts().size(), 2u);
+}
+
+}  // namespace
+}  // namespace velmora::testing
