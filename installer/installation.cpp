@@ -1,0 +1,195 @@
+#include "installer/installation.h"
+
+#include <sys/stat.h>
+
+#include <optional>
+#include <system_error>
+
+#include "installer/desktop_entry.h"
+#include "installer/desktop_folders.h"
+#include "installer/file_copy.h"
+#include "installer/install_plan.h"
+#include "installer/script_ids.h"
+#include "platform/prompt/prompt.h"
+#include "platform/registry/registry.h"
+#include "profile/profile_store.h"
+#include "profile/shipped_databases.h"
+
+namespace velmora::installer {
+namespace {
+
+using registry::Hive;
+
+constexpr std::string_view kUnableToConnect = "Unable to connect profile database";
+
+// An absolute folder without a trailing slash, as AppPath holds it.
+std::string NormalisedFolder(const std::string& text) {
+  std::error_code ec;
+  std::filesystem::path path = std::filesystem::absolute(text, ec);
+  if (ec) path = text;
+  std::string out = path.lexically_normal().string();
+  while (out.size() > 1 && out.back() == '/') out.pop_back();
+  return out;
+}
+
+bool IsProgramFile(const std::filesystem::path& file) {
+  struct stat info {};
+  return ::stat(file.c_str(), &info) == 0 && S_ISREG(info.st_mode) && (info.st_mode & 0111) != 0;
+}
+
+class Steps {
+ public:
+  Steps(InstallerState& state, const SetupScript& script, InstallReport& report)
+      : state_(state), script_(script), report_(report) {}
+
+  void CreateFolders(const std::filesystem::path& folder) {
+    std::error_code ec;
+    std::filesystem::create_directories(folder, ec);
+    if (ec) report_.failures.push_back("cannot create " + folder.string() + ": " + ec.message());
+    for (const std::string& name : Subfolders(script_)) {
+      if (!IsContainedName(name)) {
+        report_.failures.push_back("subfolder name refused: \"" + name + "\"");
+        continue;
+      }
+      std::filesystem::create_directories(folder / name, ec);
+      if (ec) report_.failures.push_back("cannot create " + (folder / name).string());
+    }
+  }
+
+  void CopyFiles(const std::filesystem::path& folder) {
+    const auto copies = PlannedCopies(script_, state_.keep_existing != 0, state_.language_offset);
+    for (const PlannedCopy& copy : copies) {
+      std::string error;
+      if (!IsContainedName(copy.source) || !IsContainedName(copy.target)) {
+        error = "the name leaves its folder or is empty";
+      } else {
+        const std::filesystem::path to = folder / copy.target;
+        std::error_code ec;
+        std::filesystem::create_directories(to.parent_path(), ec);
+        if (CopyFileAside(state_.source_directory / copy.source, to, &error)) continue;
+      }
+      CopyFailed(copy.source, error);
+    }
+  }
+
+  void CreateShortcuts(const std::filesystem::path& folder) {
+    for (const Shortcut& shortcut : DesktopShortcuts(script_)) {
+      WriteShortcut(DesktopFolder(), shortcut, folder);
+    }
+    const std::string product = script_.Text(ids::kProductFolder);
+    if (!IsContainedName(product)) {
+      if (ScriptCount(script_, ids::kMenuShortcutCount) > 0) {
+        report_.failures.push_back("program menu folder name refused: \"" + product + "\"");
+      }
+      return;
+    }
+    for (const Shortcut& shortcut : MenuShortcuts(script_)) {
+      WriteShortcut(ApplicationsFolder() / product, shortcut, folder);
+    }
+  }
+
+  void WriteRegistry(const std::string& folder) {
+    const std::string key = script_.Text(ids::kRegistryKey);
+    const bool ok =
+        !key.empty() && registry::CreateKey(Hive::kCurrentUser, key) &&
+        registry::WriteString(Hive::kCurrentUser, key, "AppPath", folder) &&
+        registry::WriteString(Hive::kCurrentUser, key, "Ver", script_.Text(ids::kVersion));
+    if (!ok) report_.failures.push_back("cannot record the installation in the registry");
+  }
+
+  void RegisterConduit(const std::string& folder) {
+    const std::string conduit = script_.Text(ids::kConduitFile);
+    if (conduit.empty()) return;
+    // Disconnection is registered only once connection is, so the conduit is never started
+    // for a disconnect without having been started for the connect.
+    const bool ok =
+        registry::WriteString(Hive::kLocalMachine, kAutoStartOnConnectKey, kConduitValueName,
+                              ConduitCommandLine(folder, conduit, "connect")) &&
+        registry::WriteString(Hive::kLocalMachine, kAutoStartOnDisconnectKey, kConduitValueName,
+                              ConduitCommandLine(folder, conduit, "disconnect"));
+    if (!ok) report_.failures.push_back("cannot register the conduit with ActiveSync");
+  }
+
+  void BindSampleProfiles(const std::string& folder, const std::string& user,
+                          db::Connection& profile_db) {
+    std::optional<std::string> app_path =
+        registry::ReadString(Hive::kCurrentUser, script_.Text(ids::kRegistryKey), "AppPath");
+    if (!app_path || app_path->empty()) app_path = folder;
+    const std::filesystem::path database =
+        std::filesystem::path(*app_path) / std::string(profile::kProfileDatabaseFile);
+    if (!profile_db.Connect(db::kProfileDsnDesktop, db::kDatabaseAccess, database.string(), "",
+                            db::kProfileDatabasePassword, nullptr, false)) {
+      prompt::ShowMessage(kUnableToConnect, kMessageCaption, prompt::Icon::kExclamation);
+      report_.failures.push_back(std::string(kUnableToConnect) + ": " + database.string());
+      return;
+    }
+    profile::ProfileStore store(profile_db);
+    const bool ok = store.MoveProfileToUserAndPath(profile::kSampleDesktopToDeviceProfile, user,
+                                                   *app_path + "/") &&
+                    store.MoveProfileToUser(profile::kSampleDeviceToDesktopProfile, user);
+    report_.profiles_bound = ok;
+    if (!ok) report_.failures.push_back("cannot bind the sample profiles to \"" + user + "\"");
+  }
+
+ private:
+  void CopyFailed(const std::string& name, const std::string& error) {
+    const std::string prefix = script_.Text(ids::kCopyFailedPrefix + state_.language_offset);
+    prompt::ShowMessage(prefix + " " + name, kMessageCaption, prompt::Icon::kExclamation);
+    state_.success = false;
+    ++report_.failed_copies;
+    report_.failures.push_back("copy failed: " + name + " (" + error + ")");
+  }
+
+  void WriteShortcut(const std::filesystem::path& where, const Shortcut& shortcut,
+                     const std::filesystem::path& folder) {
+    std::string error = "the name leaves its folder or is empty";
+    if (IsContainedName(shortcut.name) && IsContainedName(shortcut.target) &&
+        shortcut.name.find('/') == std::string::npos) {
+      DesktopEntry entry;
+      entry.name = shortcut.name;
+      entry.comment = shortcut.comment;
+      entry.target = folder / shortcut.target;
+      entry.working_directory = folder;
+      entry.is_program = IsProgramFile(entry.target);
+      std::error_code ec;
+      std::filesystem::create_directories(where, ec);
+      const auto file = where / (shortcut.name + kDesktopEntryExtension);
+      if (WriteDesktopEntry(file, entry, &error)) return;
+    }
+    report_.failures.push_back("shortcut \"" + shortcut.name + "\" not made: " + error);
+  }
+
+  InstallerState& state_;
+  const SetupScript& script_;
+  InstallReport& report_;
+};
+
+}  // namespace
+
+bool ShouldBindSampleProfiles(const InstallerState& state, bool asked) {
+  return state.keep_existing == 0 || asked;
+}
+
+std::string ConduitCommandLine(const std::string& folder, const std::string& conduit,
+                               const std::string& word) {
+  return "\"" + folder + "/" + conduit + "\" \"" + word + "\"";
+}
+
+InstallReport Install(InstallerState& state, const SetupScript& script,
+                      const InstallChoices& choices, db::Connection& profile_db) {
+  InstallReport report;
+  state.installation_folder = NormalisedFolder(choices.folder);
+  const std::filesystem::path folder = state.installation_folder;
+  Steps steps(state, script, report);
+  steps.CreateFolders(folder);
+  steps.CopyFiles(folder);
+  steps.CreateShortcuts(folder);
+  steps.WriteRegistry(state.installation_folder);
+  steps.RegisterConduit(state.installation_folder);
+  if (choices.bind_sample_profiles) {
+    steps.BindSampleProfiles(state.installation_folder, choices.user_name, profile_db);
+  }
+  return report;
+}
+
+}  // namespace velmora::installer

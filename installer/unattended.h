@@ -1,0 +1,34 @@
+// The installer without a window: its command line, and a run of the same steps as the wizard
+// with every message on standard output. Used by scripted installations and the tests.
+// Never reads from the terminal.
+#pragma once
+
+#include <cstdio>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace velmora::installer {
+
+struct CommandLine {
+  bool help = false;
+  bool unattended = false;
+  std::optional<std::string> folder;
+  std::optional<std::string> user;
+  bool keep_existing = false;
+  bool bind_samples = false;
+  int language = 0;
+};
+
+// False with `error` for an unknown option, a missing value or a bad language number.
+bool ParseCommandLine(const std::vector<std::string>& args, CommandLine* command_line,
+                      std::string* error);
+
+std::string UsageText();
+
+// Exit status: 0 when every step succeeded, 1 when something failed (listed on `out`).
+int RunUnattended(const CommandLine& command_line, const std::filesystem::path& source_directory,
+                  std::FILE* out);
+
+}  // namespace velmora::installer
