@@ -1,0 +1,100 @@
+// The PPC Contacts menu's Backup and Restore of the handheld's contacts: the agent round trip,
+// the copies through the device link and the backup file in the application folder, reported
+// to the user through the prompt seam and a progress display. Used by the main window; Qt-free.
+// A backup that fails at any step keeps the previous backup file as it was.
+#pragma once
+
+#include <chrono>
+#include <filesystem>
+#include <string_view>
+
+#include "device/device_agent.h"
+#include "device/rapi_library.h"
+
+namespace velmora::desktop {
+
+inline constexpr std::string_view kBackupNoDevice = "Please, Connect your Pocket PC for backup";
+inline constexpr std::string_view kBackupProgress = "Taking Backup of Pocket PC Contacts.....";
+inline constexpr std::string_view kBackupCreateFailed = "Error While Creating Backup PDB.";
+inline constexpr std::string_view kBackupTaken = "Backup is taken successfully.";
+inline constexpr std::string_view kBackupAgentNotStarted =
+    "Backup failed: the contacts application on the Pocket PC could not be started. The "
+    "previous backup is kept.";
+inline constexpr std::string_view kBackupAgentTimedOut =
+    "Backup failed: the contacts application on the Pocket PC did not finish in time. The "
+    "previous backup is kept.";
+inline constexpr std::string_view kBackupCopyFailed =
+    "Backup failed: the Pocket PC contacts could not be copied to this computer. The previous "
+    "backup is kept.";
+
+inline constexpr std::string_view kRestoreNoBackup = "Previous Backup does not exists.";
+inline constexpr std::string_view kRestoreNoDevice =
+    "Please, Connect your Pocket PC for restoring backup";
+inline constexpr std::string_view kRestoreProgress = "Restoring Backup in Pocket PC Contacts.....";
+inline constexpr std::string_view kBackupRestored = "Backup is restored successfully.";
+inline constexpr std::string_view kRestoreCopyFailed =
+    "Restore failed: the backup could not be copied to the Pocket PC. The Pocket PC contacts "
+    "are unchanged.";
+inline constexpr std::string_view kRestoreAgentNotStarted =
+    "Restore failed: the contacts application on the Pocket PC could not be started. The "
+    "Pocket PC contacts are unchanged.";
+inline constexpr std::string_view kRestoreAgentTimedOut =
+    "Restore failed: the contacts application on the Pocket PC did not finish in time. The "
+    "Pocket PC contacts may not have been restored.";
+
+// The small window that says what is going on while the window thread is blocked.
+class ProgressDisplay {
+ public:
+  virtual ~ProgressDisplay() = default;
+  virtual void Show(std::string_view text) = 0;
+  virtual void Close() = 0;
+};
+
+enum class DeviceBackupResult {
+  kDone,
+  kNoDevice,
+  kNoBackup,  // restore only
+  kCreateFailed,
+  kAgentNotStarted,
+  kAgentTimedOut,
+  kCopyFailed,
+};
+
+struct DeviceBackupOptions {
+  std::chrono::milliseconds agent_timeout{120'000};
+  // The agent closes the export a little after it sets its flag.
+  std::chrono::milliseconds export_pause{3000};
+  device::AgentChannel channel;
+};
+
+class DeviceContactsBackup {
+ public:
+  // `rapi` and `progress` must outlive this object; `progress` may be null.
+  DeviceContactsBackup(const device::RapiLibrary& rapi, std::filesystem::path app_folder,
+                       DeviceBackupOptions options, ProgressDisplay* progress);
+
+  // Command 32818: every device contact into the device backup file.
+  DeviceBackupResult Backup();
+  // Command 32819: the device backup file back onto the handheld, replacing its contacts.
+  DeviceBackupResult Restore();
+
+  // Application folder + "DeviceContactsBackup.pdb".
+  std::filesystem::path BackupFile() const;
+  // Application folder + owner + "Temp/Contact1.pim".
+  std::filesystem::path ExportCopy(std::string_view owner) const;
+
+ private:
+  DeviceBackupResult FetchAndWrite(std::string_view owner);
+  DeviceBackupResult SendAndRestore();
+  void Report(std::string_view text, bool failure);
+
+  const device::RapiLibrary& rapi_;
+  std::filesystem::path app_folder_;
+  DeviceBackupOptions options_;
+  ProgressDisplay* progress_;
+};
+
+// The options of the running program: the agent time-out from the desktop registry.
+DeviceBackupOptions ProgramBackupOptions();
+
+}  // namespace velmora::desktop

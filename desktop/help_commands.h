@@ -1,0 +1,38 @@
+// The Sync log (32792) and Help (32794) commands: the conduit's log and the user guide in the
+// application folder, handed to the desktop's default program. Used by the main window; the
+// interface is Qt-free so that tests can stand in for the desktop. A missing file or a
+// desktop that cannot open it is reported through the prompt seam.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace velmora::desktop {
+
+inline constexpr std::string_view kConduitLogFile = "ContactConduitlog.log";
+inline constexpr std::string_view kUserGuideFile = "Contacts_UserGuide.html";
+
+// Hands a file to the program the desktop opens it with; true when that program started.
+class FileOpener {
+ public:
+  virtual ~FileOpener() = default;
+  virtual bool Open(const std::filesystem::path& file) = 0;
+};
+
+// The desktop's own: "xdg-open FILE", started detached, not waited for.
+class XdgOpener final : public FileOpener {
+ public:
+  bool Open(const std::filesystem::path& file) override;
+};
+
+// The messages for a file that is not there and for one that could not be opened.
+std::string MissingLogMessage(const std::filesystem::path& file);
+std::string MissingGuideMessage(const std::filesystem::path& file);
+std::string OpenFailedMessage(const std::filesystem::path& file);
+
+// True when the file was handed to the opener and it started.
+bool OpenSyncLog(const std::filesystem::path& app_folder, FileOpener& opener);
+bool OpenUserGuide(const std::filesystem::path& app_folder, FileOpener& opener);
+
+}  // namespace velmora::desktop

@@ -1,0 +1,221 @@
+#include "desktop/main_frame.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QStatusBar>
+#include <QToolBar>
+
+#include "db/odbc_result_set.h"
+#include "desktop/commands.h"
+#include "desktop/content_grid.h"
+#include "desktop/desktop_session.h"
+#include "desktop/profile_view.h"
+#include "desktop/properties_view.h"
+#include "desktop/toolbar_icons.h"
+#include "profile/profile_store.h"
+
+namespace velmora::desktop {
+namespace {
+
+constexpr int kLeftPaneWidth = 200;
+constexpr int kTopRightHeight = 130;
+
+// Status-bar prompt, then the tool tip after the line break.
+const std::map<int, const char*>& CommandStrings() {
+  static const std::map<int, const char*> strings = {
+      {kCmdDelete, "Delete existing profile\nDelete Profile"},
+      {kCmdRestoreContents, "Restore a backup data\nRestore "},
+      {kCmdNew, "Create a new Profile\nNew Profile"},
+      {kCmdProfileName, "Edit profile name\n"},
+      {kCmdSyncLog, "View Synchronization log activities"},
+      {kCmdHelp, "Display Help of this application"},
+      {kCmdAbout, "About the Application\nAbout"},
+      {kCmdFieldEditing, "Edit filed Mapping\nField Mapping"},
+      {kCmdEditProfile, "Edit the profile properties\nEdit Profile"},
+      {kCmdRename, "Rename Profile Name\n Rename Profile Name"},
+      {kCmdSynchronize, "Click to Synchronize Contacts\tSynchronize Contacts"},
+      {kCmdBackupDevice, "Take Backup of Pocket PC Contact list"},
+      {kCmdRestoreDevice, "Restore Backup on Pocket PC Contact list"},
+  };
+  return strings;
+}
+
+}  // namespace
+
+CMainFrame::CMainFrame(DesktopSession& session, QWidget* parent)
+    : QMainWindow(parent),
+      session_(session),
+      outer_(new QSplitter(Qt::Horizontal)),
+      inner_(new QSplitter(Qt::Vertical)),
+      profile_view_(new CProfileView(session)),
+      properties_view_(new CPropertiesView),
+      content_grid_(new CContentGrid) {
+  setWindowTitle("Velmora");
+  setObjectName("Brisklet");
+  outer_->addWidget(profile_view_);
+  outer_->addWidget(inner_);
+  inner_->addWidget(properties_view_);
+  inner_->addWidget(content_grid_);
+  outer_->setSizes({kLeftPaneWidth, 1000});
+  inner_->setSizes({kTopRightHeight, 1000});
+  outer_->setStretchFactor(1, 1);
+  inner_->setStretchFactor(1, 1);
+  setCentralWidget(outer_);
+  BuildMenus();
+  BuildToolbar();
+  BuildStatusBar();
+  session_.SetBeforeLinkedClose([this] { content_grid_->Clear(); });
+  profile_view_->panes_changed = [this] { RefreshPanes(); };
+  profile_view_->preview_sink = [this](std::unique_ptr<db::ResultSet> rows) {
+    content_grid_->ShowRows(std::move(rows));
+  };
+  resize(1000, 700);
+}
+
+CMainFrame::~CMainFrame() {
+  content_grid_->Clear();
+  session_.SetBeforeLinkedClose({});
+}
+
+QAction* CMainFrame::MakeAction(int command, const QString& text, const QKeySequence& shortcut) {
+  auto* act = new QAction(text, this);
+  if (!shortcut.isEmpty()) act->setShortcut(shortcut);
+  if (const auto it = CommandStrings().find(command); it != CommandStrings().end()) {
+    const QString strings = QString::fromUtf8(it->second);
+    act->setStatusTip(strings.section('\n', 0, 0));
+    if (strings.contains('\n')) act->setToolTip(strings.section('\n', 1));
+  }
+  connect(act, &QAction::triggered, this, [this, command] { OnCommand(command); });
+  actions_[command] = act;
+  return act;
+}
+
+QAction* CMainFrame::action(int command) const {
+  const auto it = actions_.find(command);
+  return it == actions_.end() ? nullptr : it->second;
+}
+
+void CMainFrame::BuildMenus() {
+  QMenu* profile_menu = menuBar()->addMenu("&Profile");
+  profile_menu->addAction(MakeAction(kCmdNew, "&New...\tCtrl+N", QKeySequence("Ctrl+N")));
+  profile_menu->addAction(MakeAction(kCmdDelete, "&Delete\tCtr+D", QKeySequence("Ctrl+D")));
+  profile_menu->addAction(
+      MakeAction(kCmdSynchronize, "&Synchronize...\tCtr+S", QKeySequence("Ctrl+S")));
+  profile_menu->addAction(
+      MakeAction(kCmdRestoreContents, "&Restore Contents...\tCtrl+R", QKeySequence("Ctrl+R")));
+  profile_menu->addSeparator();
+  QAction* auto_sync = MakeAction(kCmdAutoSync, "Start Syncing when my device connects");
+  auto_sync->setCheckable(true);
+  auto_sync->setChecked(session_.auto_sync);
+  profile_menu->addAction(auto_sync);
+  QAction* exit = MakeAction(kCmdExit, "E&xit");
+  profile_menu->addAction(exit);
+
+  QMenu* edit_menu = menuBar()->addMenu("&Edit");
+  edit_menu->addAction(MakeAction(kCmdProfileName, "Profile &Name\tCtrl+E"));
+  // Ctrl+E is the profile pane's own rename; Ctrl+F edits the mapping.
+  addAction(MakeAction(kCmdRename, "Rename", QKeySequence("Ctrl+E")));
+  addAction(MakeAction(kCmdFieldEditing, "Field Mapping", QKeySequence("Ctrl+F")));
+
+  QMenu* view_menu = menuBar()->addMenu("&View");
+  view_menu->addAction(MakeAction(kCmdToolbar, "&Toolbar"));
+  view_menu->addAction(MakeAction(kCmdStatusBar, "&Status Bar"));
+  view_menu->addAction(MakeAction(kCmdSplit, "S&plit"));
+  view_menu->addSeparator();
+  view_menu->addAction(MakeAction(kCmdSyncLog, "Sync&Log... \tCtrl+L", QKeySequence("Ctrl+L")));
+
+  QMenu* device_menu = menuBar()->addMenu("PPC &Contacts");
+  device_menu->addAction(MakeAction(kCmdBackupDevice, "&Backup"));
+  device_menu->addAction(MakeAction(kCmdRestoreDevice, "&Restore"));
+
+  QMenu* help_menu = menuBar()->addMenu("&Help");
+  help_menu->addAction(MakeAction(kCmdHelp, "&Help\tF1", QKeySequence("F1")));
+  help_menu->addAction(MakeAction(kCmdAbout, "&About Velmora..."));
+}
+
+void CMainFrame::BuildToolbar() {
+  QToolBar* bar = addToolBar("Toolbar");
+  bar->setObjectName("MainToolbar");
+  bar->setIconSize(QSize(30, 27));
+  bar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+  bar->setAllowedAreas(Qt::AllToolBarAreas);
+  const std::pair<int, std::pair<ToolbarImage, const char*>> buttons[] = {
+      {kCmdNew, {ToolbarImage::kNewProfile, "New Profile"}},
+      {kCmdRestoreContents, {ToolbarImage::kRestore, "Restore"}},
+      {kCmdDelete, {ToolbarImage::kDeleteProfile, "Delete Profile"}},
+      {kCmdSynchronize, {ToolbarImage::kSynchronize, "Synchronize"}},
+  };
+  for (const auto& [command, look] : buttons) {
+    QAction* act = bar->addAction(ToolbarIcon(look.first), look.second);
+    act->setStatusTip(action(command)->statusTip());
+    act->setToolTip(action(command)->toolTip());
+    connect(act, &QAction::triggered, this, [this, command = command] { OnCommand(command); });
+    if (QWidget* button = bar->widgetForAction(act)) button->setMinimumSize(75, 50);
+  }
+}
+
+void CMainFrame::BuildStatusBar() {
+  for (const char* indicator : {"CAP", "NUM", "SCRL"}) {
+    statusBar()->addPermanentWidget(new QLabel(indicator));
+  }
+  statusBar()->showMessage("Ready");
+}
+
+void CMainFrame::OnCommand(int command) {
+  switch (command) {
+    case kCmdExit:
+      close();
+      return;
+    case kCmdToolbar:
+      for (QToolBar* bar : findChildren<QToolBar*>()) bar->setVisible(!bar->isVisible());
+      return;
+    case kCmdStatusBar:
+      statusBar()->setVisible(!statusBar()->isVisible());
+      return;
+    case kCmdAbout:
+      QMessageBox::about(this, "About Velmora", "Velmora Version 1.0");
+      return;
+    case kCmdSplit:
+    case kCmdSyncLog:
+    case kCmdHelp:
+      statusBar()->showMessage("Not available yet.", 5000);
+      return;
+    default:
+      break;
+  }
+  // Profile commands go to the profile pane, whichever pane is active.
+  QWidget* focus = QApplication::focusWidget();
+  const Pane active = focus != nullptr && content_grid_->isAncestorOf(focus) ? Pane::kContent
+                      : focus != nullptr && properties_view_->isAncestorOf(focus)
+                          ? Pane::kProperties
+                          : Pane::kProfile;
+  if (active != Pane::kProfile && !PanePassesOn(active, command)) return;
+  profile_view_->HandleCommand(command);
+  if (QAction* auto_sync = action(kCmdAutoSync)) auto_sync->setChecked(session_.auto_sync);
+}
+
+void CMainFrame::RefreshPanes() {
+  properties_view_->ShowProfile(profile_view_->current_profile());
+  ShowContent();
+  statusBar()->showMessage(session_.linked_connected() ? "Connected" : "Not connected");
+}
+
+void CMainFrame::ShowContent() {
+  if (session_.suspend_content || !session_.linked_connected() ||
+      !profile_view_->current_profile()) {
+    content_grid_->Clear();
+    return;
+  }
+  std::string error;
+  auto rows = session_.RunLinkedQuery(
+      session_.store().QueryForContent(profile_view_->current_profile()->prof_id), &error);
+  if (rows) {
+    content_grid_->ShowRows(std::move(rows));
+  } else {
+    content_grid_->Clear();
+  }
+}
+
+}  // namespace velmora::desktop

@@ -1,0 +1,53 @@
+// The main window `CMainFrame`: the outer splitter (profile tree | right side) and the inner
+// one (properties over contents), the menus, toolbar, accelerators and status bar, and the
+// routing of commands to the active pane. Used by the brisklet program and the window tests.
+#pragma once
+
+#include <QAction>
+#include <QMainWindow>
+#include <QSplitter>
+#include <map>
+
+namespace velmora::desktop {
+
+class DesktopSession;
+class CProfileView;
+class CPropertiesView;
+class CContentGrid;
+
+class CMainFrame : public QMainWindow {
+  Q_OBJECT
+
+ public:
+  explicit CMainFrame(DesktopSession& session, QWidget* parent = nullptr);
+  ~CMainFrame() override;  // drops the rows it shows and its hook on the session
+
+  // A command from a menu, the toolbar or an accelerator, as the active pane receives it.
+  void OnCommand(int command);
+  // Hands the current profile to the top-right pane and reloads the contents.
+  void RefreshPanes();
+
+  QAction* action(int command) const;
+  CProfileView* profile_view() const { return profile_view_; }
+  CPropertiesView* properties_view() const { return properties_view_; }
+  CContentGrid* content_grid() const { return content_grid_; }
+  QSplitter* outer_splitter() const { return outer_; }
+  QSplitter* inner_splitter() const { return inner_; }
+
+ private:
+  void BuildMenus();
+  void BuildToolbar();
+  void BuildStatusBar();
+  QAction* MakeAction(int command, const QString& text, const QKeySequence& shortcut = {});
+  void ShowContent();
+
+  DesktopSession& session_;
+  QSplitter* outer_;
+  QSplitter* inner_;
+  CProfileView* profile_view_;
+  CPropertiesView* properties_view_;
+  CContentGrid* content_grid_;
+  std::map<int, QAction*> actions_;
+};
+
+}  // namespace velmora::desktop

@@ -1,0 +1,62 @@
+#include "desktop/profile_commands.h"
+
+#include <system_error>
+
+#include "conduit/backups.h"
+#include "desktop/messages.h"
+#include "device/desktop_settings.h"
+#include "platform/prompt/prompt.h"
+#include "profile/profile_store.h"
+
+namespace velmora::desktop {
+namespace {
+
+bool IsBlank(std::string_view text) {
+  return text.find_first_not_of(" \t") == std::string_view::npos;
+}
+
+}  // namespace
+
+std::string DeleteQuestion(std::string_view prof_name) {
+  return "Are you sure to delete \"" + std::string(prof_name) +
+         "\" Profile and all it's backup data?";
+}
+
+void RemoveProfileBackups(const std::filesystem::path& app_folder, std::string_view user_name,
+                          std::string_view prof_name) {
+  for (int generation = 1; generation <= conduit::kBackupGenerations; ++generation) {
+    std::error_code ignored;
+    std::filesystem::remove(conduit::CustomBackupPath(app_folder, user_name, prof_name, generation),
+                            ignored);
+  }
+}
+
+bool DeleteProfileWithBackups(const profile::ProfileRecord& record, profile::ProfileStore& store,
+                              const std::filesystem::path& app_folder) {
+  const prompt::Answer answer = prompt::ShowMessage(
+      DeleteQuestion(record.prof_name), kCaption, prompt::Icon::kQuestion, prompt::Buttons::kYesNo);
+  if (answer != prompt::Answer::kYes) return false;
+  if (!store.DeleteProfile(record.prof_id)) return false;
+  RemoveProfileBackups(app_folder, record.user_name, record.prof_name);
+  return true;
+}
+
+bool ToggleAutoSync(bool current) {
+  const bool next = !current;
+  device::WriteAutoSync(next);
+  return next;
+}
+
+SynchronizeOutcome Synchronize(std::string_view owner_name, const std::filesystem::path& app_folder,
+                               const std::function<void()>& before_start,
+                               const ProgramLauncher& launch) {
+  if (IsBlank(owner_name)) {
+    prompt::ShowMessage(kConnectDevice, kCaption, prompt::Icon::kExclamation);
+    return SynchronizeOutcome::kNoDevice;
+  }
+  if (before_start) before_start();
+  const bool started = launch && launch(app_folder / kConduitProgram, app_folder);
+  return started ? SynchronizeOutcome::kStarted : SynchronizeOutcome::kStartFailed;
+}
+
+}  // namespace velmora::desktop
