@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -130,6 +132,20 @@ TEST(ShippedSetupScript, NamesTheRegistryKeyConduitAndFirstInstallFiles) {
   ASSERT_GT(count, 0);
   for (int i = 0; i < count; ++i) EXPECT_NE(script.Text(ids::kFirstMainFile + i), "") << i;
   EXPECT_EQ(script.Text(ids::kFirstMainFile + count), "");
+}
+
+// A library the build makes but the script forgets leaves an installed program unable to start.
+TEST(ShippedSetupScript, NamesEverySharedLibraryTheBuildMakes) {
+  const SetupScript script(velmora::testing::BuildDir() / "share" / kScriptFileName);
+  std::set<std::string> named;
+  const int count = script.Number(ids::kMainFileCountMinusOne);
+  for (int i = 0; i < count; ++i) named.insert(script.Text(ids::kFirstMainFile + i));
+  for (const auto& entry :
+       std::filesystem::directory_iterator(velmora::testing::BuildDir() / "lib")) {
+    if (entry.path().extension() != ".so") continue;
+    EXPECT_TRUE(named.count("lib/" + entry.path().filename().string()))
+        << entry.path().filename() << " is not in the setup script";
+  }
 }
 
 }  // namespace
