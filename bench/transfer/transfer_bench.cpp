@@ -3,13 +3,12 @@
 // backup at 1000 and 5461 records (time should grow linearly), and reading a full PIM export
 // record by record from its file, by code and by position.
 #include <benchmark/benchmark.h>
-#include <stdlib.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <string>
 #include <vector>
 
+#include "bench/transfer/scratch_dir.h"
 #include "db/type_codes.h"
 #include "tests/transfer/memory_result_set.h"
 #include "transfer/device_backup.h"
@@ -20,22 +19,11 @@
 
 namespace {
 
+using velmora::bench::ScratchDir;
 using velmora::testing::MemoryColumn;
 using velmora::testing::MemoryResultSet;
 namespace db = velmora::db;
 namespace transfer = velmora::transfer;
-
-// A private scratch folder for the benchmark run, removed at exit.
-const std::filesystem::path& ScratchDir() {
-  static std::filesystem::path dir = [] {
-    std::string pattern =
-        (std::filesystem::temp_directory_path() / "velmora-bench-XXXXXX").string();
-    std::filesystem::path made = mkdtemp(pattern.data());
-    std::atexit([] { std::filesystem::remove_all(ScratchDir()); });
-    return made;
-  }();
-  return dir;
-}
 
 constexpr long kTransferRows = 65535;
 
