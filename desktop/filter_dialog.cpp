@@ -11,6 +11,8 @@
 #include "desktop/grid/grid_view.h"
 #include "desktop/messages.h"
 #include "desktop/query_builder.h"
+#include "desktop/what_is_this_texts.h"
+#include "desktop/what_is_this_window.h"
 #include "platform/prompt/prompt.h"
 
 namespace velmora::desktop {
@@ -85,6 +87,8 @@ CFilterDialog::CFilterDialog(FilterDialogMode mode, std::vector<std::string> cat
   connect(add, &QPushButton::clicked, this, &CFilterDialog::AddRow);
   connect(buttons, &QDialogButtonBox::accepted, this, &CFilterDialog::accept);
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+  connect(buttons, &QDialogButtonBox::helpRequested, this,
+          [this] { WhatIsThisWindow::ShowHelp(kHelpFilters, this); });
   layout->addWidget(buttons);
   resize(filter_mode ? 600 : 340, 280);
 }

@@ -177,9 +177,13 @@ void CMainFrame::OnCommand(int command) {
     case kCmdAbout:
       QMessageBox::about(this, "About Velmora", "Velmora Version 1.0");
       return;
-    case kCmdSplit:
     case kCmdSyncLog:
+      OpenSyncLog(session_.app_folder(), *file_opener);
+      return;
     case kCmdHelp:
+      OpenUserGuide(session_.app_folder(), *file_opener);
+      return;
+    case kCmdSplit:
       statusBar()->showMessage("Not available yet.", 5000);
       return;
     default:

@@ -7,6 +7,9 @@
 #include <QMainWindow>
 #include <QSplitter>
 #include <map>
+#include <memory>
+
+#include "desktop/help_commands.h"
 
 namespace velmora::desktop {
 
@@ -33,6 +36,9 @@ class CMainFrame : public QMainWindow {
   CContentGrid* content_grid() const { return content_grid_; }
   QSplitter* outer_splitter() const { return outer_; }
   QSplitter* inner_splitter() const { return inner_; }
+
+  // Opens the sync log and the user guide; tests stand in for the desktop's own.
+  std::unique_ptr<FileOpener> file_opener = std::make_unique<XdgOpener>();
 
  private:
   void BuildMenus();

@@ -1,15 +1,20 @@
 #include "desktop/profile_view.h"
 
 #include <QApplication>
-#include <QInputDialog>
 #include <QProcess>
 
+#include "db/odbc_result_set.h"
+#include "desktop/backup_restore_dialog.h"
+#include "desktop/backup_restore_model.h"
 #include "desktop/commands.h"
 #include "desktop/conduit_process.h"
 #include "desktop/desktop_session.h"
+#include "desktop/device_contacts_backup.h"
+#include "desktop/device_contacts_backup_progress.h"
 #include "desktop/dialog_style.h"
 #include "desktop/messages.h"
 #include "desktop/profile_commands.h"
+#include "desktop/rename_profile_dialog.h"
 #include "platform/prompt/prompt.h"
 #include "profile/profile_store.h"
 #include "profile/sync_settings.h"
@@ -160,9 +165,13 @@ void CProfileView::Dispatch(int command, int item_data) {
       Rename(item_data);
       break;
     case kCmdRestoreContents:
+      RestoreContents(item_data);
+      break;
     case kCmdBackupDevice:
+      DeviceBackup(false);
+      break;
     case kCmdRestoreDevice:
-      ShowHelpUnavailable(this);
+      DeviceBackup(true);
       break;
     default:
       break;
@@ -175,6 +184,7 @@ void CProfileView::NewProfile() {
   Refresh();
   session_.wizard_mode = WizardMode::kNewProfile;
   CProfileWizard wizard(session_, WizardData{}, preview_sink, window());
+  wizard.run_dialog = run_dialog;
   const int result = run_wizard(wizard);
   session_.suspend_content = false;
   if (result == QDialog::Accepted) {
@@ -196,21 +206,48 @@ void CProfileView::FieldEditing(int item_data) {
   data.record = *profile;
   data.data_source_chosen = true;
   CProfileWizard wizard(session_, data, preview_sink, window());
+  wizard.run_dialog = run_dialog;
   if (run_wizard(wizard) == QDialog::Accepted) Reload();
   SelectProfileRow(ProfileRowOfItem(item_data));
 }
 
 void CProfileView::Rename(int item_data) {
-  const auto profile = ProfileOfItem(item_data);
+  auto profile = ProfileOfItem(item_data);
   if (!profile) return;
-  bool ok = false;
-  const QString name = QInputDialog::getText(
-      window(), "Edit Profile", "Profile Name:", QLineEdit::Normal, Q(profile->prof_name), &ok);
-  if (!ok || name.trimmed().isEmpty()) return;
-  if (session_.store().RenameProfile(profile->prof_id, name.toStdString())) {
-    const int row = ProfileRowOfItem(item_data);
-    profiles_[static_cast<std::size_t>(row)].prof_name = name.toStdString();
-    if (QTreeWidgetItem* item = topLevelItem(row)) item->setText(0, name);
+  RenameProfileDialog dialog(session_.store(), *profile, window());
+  if (run_dialog(dialog) != QDialog::Accepted) return;
+  const int row = ProfileRowOfItem(item_data);
+  profiles_[static_cast<std::size_t>(row)].prof_name = profile->prof_name;
+  if (current_ && current_->prof_id == profile->prof_id) current_->prof_name = profile->prof_name;
+  if (QTreeWidgetItem* item = topLevelItem(row)) item->setText(0, Q(profile->prof_name));
+}
+
+void CProfileView::RestoreContents(int item_data) {
+  const auto profile = ProfileOfItem(item_data);
+  if (!profile || profile->db_type == profile::kNoDatabase) return;
+  std::string error;
+  const bool connected =
+      session_.ConnectLinked(LinkedSourceOf(*profile), profile->db_user, profile->db_password,
+                             profile->db_type, &error, false);
+  // The rows are only counted here; the dialog reads them again on the same connection.
+  if (connected &&
+      session_.RunLinkedQuery(session_.store().QueryForContent(profile->prof_id), &error)) {
+    BackupRestoreModel model(session_.linked(), session_.app_folder(), *profile);
+    BackupRestoreDialog dialog(model, window());
+    run_dialog(dialog);
+  }
+  SelectProfile(item_data);
+}
+
+void CProfileView::DeviceBackup(bool restore) {
+  const device::RapiLibrary* rapi = session_.rapi();
+  if (rapi == nullptr) return;
+  BackupProgressWindow progress(window());
+  DeviceContactsBackup backup(*rapi, session_.app_folder(), ProgramBackupOptions(), &progress);
+  if (restore) {
+    backup.Restore();
+  } else {
+    backup.Backup();
   }
 }
 

@@ -35,6 +35,9 @@ class CProfileView : public QTreeWidget {
 
   // Runs a wizard modally; tests replace it to drive the wizard themselves.
   std::function<int(CProfileWizard&)> run_wizard = [](CProfileWizard& w) { return w.exec(); };
+  // Runs the other modal dialogs of the profile commands (and the wizard's own); tests replace
+  // it to look at the dialog a command opened.
+  DialogRunner run_dialog = RunDialogModally;
   std::function<void(std::unique_ptr<db::ResultSet>)> preview_sink;
   std::function<void()> panes_changed;  // the frame's refresh of the other panes
 
@@ -43,6 +46,8 @@ class CProfileView : public QTreeWidget {
   void NewProfile();
   void FieldEditing(int item_data);
   void Rename(int item_data);
+  void RestoreContents(int item_data);
+  void DeviceBackup(bool restore);
   void Refresh();
 
   DesktopSession& session_;

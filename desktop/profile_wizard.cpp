@@ -1,16 +1,33 @@
 #include "desktop/profile_wizard.h"
 
-#include <QApplication>
-#include <QMainWindow>
-#include <QStatusBar>
-
 #include "desktop/db_connection_page.h"
 #include "desktop/dialog_style.h"
 #include "desktop/fld_mapping_page.h"
 #include "desktop/sync_property_page.h"
 #include "desktop/sync_type_page.h"
+#include "desktop/what_is_this_texts.h"
+#include "desktop/what_is_this_window.h"
 
 namespace velmora::desktop {
+namespace {
+
+// Each page has a help text of its own.
+int HelpNumberOfPage(int page_id) {
+  switch (page_id) {
+    case CProfileWizard::kSyncTypePage:
+      return kHelpSyncTypePage;
+    case CProfileWizard::kSyncPropertyPage:
+      return kHelpSyncPropertyPage;
+    case CProfileWizard::kDBConnectionPage:
+      return kHelpTablePage;
+    case CProfileWizard::kFldMappingPage:
+      return kHelpFieldMapping;
+    default:
+      return 0;
+  }
+}
+
+}  // namespace
 
 CProfileWizard::CProfileWizard(DesktopSession& session, WizardData data, PreviewSink preview,
                                QWidget* parent)
@@ -31,18 +48,20 @@ CProfileWizard::CProfileWizard(DesktopSession& session, WizardData data, Preview
   setPage(kDBConnectionPage, table_);
   setPage(kFldMappingPage, mapping_);
   setStartId(data_.mode == WizardMode::kNewProfile ? kSyncTypePage : kDBConnectionPage);
-  connect(this, &QWizard::helpRequested, this, [this] { ShowHelpUnavailable(this); });
+  connect(this, &QWizard::helpRequested, this,
+          [this] { ShowPageHelp(HelpNumberOfPage(currentId())); });
   resize(640, 520);
 }
 
-void ShowHelpUnavailable(QWidget* from) {
-  for (QWidget* w : QApplication::topLevelWidgets()) {
-    if (auto* frame = qobject_cast<QMainWindow*>(w)) {
-      frame->statusBar()->showMessage("Help for this page is not available yet.", 5000);
-      return;
-    }
-  }
-  (void)from;
+int RunDialogModally(QDialog& dialog) {
+  return dialog.exec();
+}
+
+void CProfileWizard::ShowPageHelp(int number) {
+  WhatIsThisWindow window(number, this);
+  const QPoint centre = mapToGlobal(rect().center());
+  window.move(centre - QPoint(window.width() / 2, window.height() / 2));
+  run_dialog(window);
 }
 
 }  // namespace velmora::desktop

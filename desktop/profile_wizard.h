@@ -3,6 +3,7 @@
 // wizard data and reaches the desktop session's databases and log. Used by CProfileView.
 #pragma once
 
+#include <QDialog>
 #include <QWizard>
 #include <functional>
 #include <memory>
@@ -20,6 +21,10 @@ class CFldMappingPage;
 
 // Where Preview puts the rows of the statement (the main window's content pane).
 using PreviewSink = std::function<void(std::unique_ptr<db::ResultSet>)>;
+
+// Runs a modal dialog and returns its result; the windows take one so that tests can stand in.
+using DialogRunner = std::function<int(QDialog&)>;
+int RunDialogModally(QDialog& dialog);
 
 class CProfileWizard : public QWizard {
   Q_OBJECT
@@ -40,6 +45,11 @@ class CProfileWizard : public QWizard {
   CDBConnectionPage* table_page() const { return table_; }
   CFldMappingPage* mapping_page() const { return mapping_; }
 
+  // Opens the "What is this" window with help text `number` over the wizard.
+  void ShowPageHelp(int number);
+  // Runs the dialogs the pages open (the help window, the Categories dialog).
+  DialogRunner run_dialog = RunDialogModally;
+
  private:
   DesktopSession& session_;
   WizardData data_;
@@ -49,9 +59,5 @@ class CProfileWizard : public QWizard {
   CDBConnectionPage* table_ = nullptr;
   CFldMappingPage* mapping_ = nullptr;
 };
-
-// Says in the status bar of the main window that help is not there yet; used by every Help
-// button until help windows exist.
-void ShowHelpUnavailable(QWidget* from);
 
 }  // namespace velmora::desktop

@@ -6,6 +6,7 @@
 #include <QVBoxLayout>
 #include <ctime>
 
+#include "desktop/categories_dialog.h"
 #include "desktop/desktop_session.h"
 #include "desktop/messages.h"
 #include "desktop/profile_wizard.h"
@@ -38,6 +39,7 @@ CSyncTypePage::CSyncTypePage(CProfileWizard* wizard)
   layout->addLayout(category_row);
   layout->addStretch();
   connect(category_check_, &QCheckBox::toggled, this, &CSyncTypePage::CategoryTicked);
+  connect(categories_, &QComboBox::activated, this, &CSyncTypePage::CategoryChosen);
 }
 
 void CSyncTypePage::initializePage() {
@@ -69,6 +71,19 @@ void CSyncTypePage::CategoryTicked(bool ticked) {
   }
   FillCategories();
   categories_->setFocus();
+}
+
+// The last entry opens the Categories dialog; after OK the list is filled again with the
+// category chosen there selected.
+void CSyncTypePage::CategoryChosen(int index) {
+  if (index != categories_->count() - 1) return;
+  CategoriesDialog dialog(wizard_->session().store(), this);
+  const bool accepted = wizard_->run_dialog(dialog) == QDialog::Accepted;
+  FillCategories();
+  if (accepted) {
+    categories_->setCurrentIndex(
+        categories_->findText(QString::fromStdString(dialog.chosen_name()), Qt::MatchExactly));
+  }
 }
 
 bool CSyncTypePage::validatePage() {

@@ -27,6 +27,7 @@ class CSyncTypePage : public QWizardPage {
  private:
   void FillCategories();
   void CategoryTicked(bool ticked);
+  void CategoryChosen(int index);
 
   CProfileWizard* wizard_;
   QButtonGroup* sync_types_;
