@@ -10,6 +10,7 @@
 #include "db/type_codes.h"
 #include "db/value_format.h"
 #include "db/wide.h"
+#include "platform/files/crash_point.h"
 #include "platform/text/utf.h"
 
 namespace velmora::db {
@@ -68,6 +69,7 @@ bool OdbcResultSet::Open(SQLHDBC connection, std::string_view sql) {
   SetCursorAttributes(statement_.get());
   last_return_code_ = PrepareText(connection, statement_.get(), sql);
   if (Succeeded(last_return_code_)) last_return_code_ = SQLExecute(statement_.get());
+  files::CrashPoint("query");
   if (!Succeeded(last_return_code_)) {
     error_report_ = StatementErrorReport(statement_.get());
     statement_.reset();

@@ -9,6 +9,7 @@
 #include "db/driver_text.h"
 #include "db/odbc_handles.h"
 #include "db/wide.h"
+#include "platform/files/crash_point.h"
 #include "platform/text/utf.h"
 
 namespace velmora::db {
@@ -120,6 +121,7 @@ SQLRETURN Execute(SQLHDBC connection, std::string_view sql, std::string* error_r
   SetDynamicLocking(statement.get());
   rc = PrepareText(connection, statement.get(), sql);
   if (Succeeded(rc)) rc = SQLExecute(statement.get());
+  files::CrashPoint("statement");
   if (!Succeeded(rc) && error_report != nullptr) {
     *error_report = StatementErrorReport(statement.get());
   }

@@ -8,6 +8,8 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/files/atomic_file.h"
+
 #include "device/device_path_buffer.h"
 #include "device/windows_error_text.h"
 
@@ -45,17 +47,6 @@ bool ReadAll(int fd, char* buffer, std::size_t size) {
       if (n == 0) errno = EIO;
       return false;
     }
-    done += static_cast<std::size_t>(n);
-  }
-  return true;
-}
-
-bool WriteAll(int fd, const char* buffer, std::size_t size) {
-  std::size_t done = 0;
-  while (done < size) {
-    const ssize_t n = ::write(fd, buffer + done, size - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) return false;
     done += static_cast<std::size_t>(n);
   }
   return true;
@@ -108,13 +99,14 @@ void ReportDeviceFileError(TransferReport& report, const char* what, DWORD error
   report.SetRunError();
 }
 
-bool WriteChunk(CeWriteFileFn write, HANDLE handle, const std::vector<char>& buffer) {
+bool WriteChunk(const RapiEntry<CeWriteFileFn>& write, HANDLE handle,
+                const std::vector<char>& buffer) {
   DWORD written = 0;
   const auto size = static_cast<DWORD>(buffer.size());
   return write(handle, buffer.data(), size, &written, nullptr) != 0 && written == size;
 }
 
-bool ReadChunk(CeReadFileFn read, HANDLE handle, std::vector<char>& buffer) {
+bool ReadChunk(const RapiEntry<CeReadFileFn>& read, HANDLE handle, std::vector<char>& buffer) {
   DWORD got = 0;
   const auto size = static_cast<DWORD>(buffer.size());
   const bool ok = read(handle, buffer.data(), size, &got, nullptr) != 0 && got == size;
@@ -122,22 +114,11 @@ bool ReadChunk(CeReadFileFn read, HANDLE handle, std::vector<char>& buffer) {
   return ok;
 }
 
-// The temporary file beside `target` that a copy from the device fills before it is renamed.
-std::filesystem::path TempBeside(const std::filesystem::path& target) {
-  return target.parent_path() /
-         (target.filename().string() + ".part-" + std::to_string(::getpid()));
-}
-
-bool PutInPlace(DesktopFile& file, const std::filesystem::path& temp,
-                const std::filesystem::path& target, bool keep) {
-  const bool closed = file.Close();
-  std::error_code ec;
-  if (keep && closed) {
-    std::filesystem::rename(temp, target, ec);
-    if (!ec) return true;
-  }
-  std::filesystem::remove(temp, ec);
-  return false;
+// The file a copy from the device fills beside `target` before it is renamed over it.
+files::AtomicFile DesktopFileAside(const std::filesystem::path& target) {
+  files::AsideOptions options;
+  options.create_mode = 0644;
+  return files::AtomicFile(target, options);
 }
 
 std::string Counted(const char* text, std::size_t count) {
@@ -208,9 +189,8 @@ bool CopyFileFromDevice(const RapiLibrary& rapi, std::string_view device_path,
     ReportDeviceFileError(report, "\r\nOpen file Error", last_error());
     return false;
   }
-  const auto temp = TempBeside(desktop_path);
-  DesktopFile target(::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
-  if (!target.Ok()) {
+  files::AtomicFile target = DesktopFileAside(desktop_path);
+  if (!target.ok()) {
     report.Log("Unable to Create the pdb on desktop side,  Path = " + desktop_path.string());
     return false;
   }
@@ -221,8 +201,10 @@ bool CopyFileFromDevice(const RapiLibrary& rapi, std::string_view device_path,
       if (failure_line) report.Log(Counted(failure_line, piece));
       every_read_succeeded = false;
     }
-    if (!WriteAll(target.Fd(), buffer.data(), buffer.size())) {
-      report.Log(std::string("Open file on PPC failed Excepation ") + std::strerror(errno));
+    target.Write(std::string_view(buffer.data(), buffer.size()));
+    if (!target.Flush()) {
+      report.Log(std::string("Open file on PPC failed Excepation ") +
+                 std::strerror(target.Error()));
       report.SetRunError();
       return false;
     }
@@ -239,7 +221,7 @@ bool CopyFileFromDevice(const RapiLibrary& rapi, std::string_view device_path,
     }
     if (copied) copied = copy_piece(remaining, "pCeReadFile2 Bytes to write = ");
   }
-  return PutInPlace(target, temp, desktop_path, copied && every_read_succeeded);
+  return copied && every_read_succeeded && target.Commit();
 }
 
 bool CopyFileToDeviceInOnePiece(const RapiLibrary& rapi, const std::filesystem::path& desktop_path,
@@ -274,11 +256,10 @@ bool CopyFileFromDeviceInOnePiece(const RapiLibrary& rapi, std::string_view devi
   if (size == INVALID_FILE_SIZE && last_error() != ERROR_SUCCESS) return false;
   std::vector<char> buffer(size);
   const bool read_ok = ReadChunk(read, handle, buffer);
-  const auto temp = TempBeside(desktop_path);
-  DesktopFile target(::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
-  if (!target.Ok()) return false;
-  const bool written = WriteAll(target.Fd(), buffer.data(), buffer.size());
-  return PutInPlace(target, temp, desktop_path, read_ok && written);
+  files::AtomicFile target = DesktopFileAside(desktop_path);
+  if (!target.ok()) return false;
+  target.Write(std::string_view(buffer.data(), buffer.size()));
+  return read_ok && target.Commit();
 }
 
 bool DeleteDeviceFile(const RapiLibrary& rapi, std::string_view device_path) {

@@ -4,10 +4,42 @@
 // is missing or lacks an entry point makes the operation that needs it fail.
 #pragma once
 
+#include <cstddef>
 #include <filesystem>
 #include <string>
+#include <type_traits>
+
+#include "platform/files/crash_point.h"
 
 namespace velmora::device {
+
+// One entry point of the library, called like the function it wraps; each call is followed by
+// a crash point, since every call may change the handheld.
+template <class Fn>
+class RapiEntry;
+
+template <class R, class... Args>
+class RapiEntry<R (*)(Args...)> {
+ public:
+  using Function = R (*)(Args...);
+  RapiEntry(Function function, const char* symbol) : function_(function), symbol_(symbol) {}
+  RapiEntry(std::nullptr_t) : function_(nullptr), symbol_("") {}  // NOLINT: like a null pointer
+  explicit operator bool() const { return function_ != nullptr; }
+  R operator()(Args... args) const {
+    if constexpr (std::is_void_v<R>) {
+      function_(args...);
+      files::CrashPoint(symbol_);
+    } else {
+      R result = function_(args...);
+      files::CrashPoint(symbol_);
+      return result;
+    }
+  }
+
+ private:
+  Function function_;
+  const char* symbol_;
+};
 
 class RapiLibrary {
  public:
@@ -27,10 +59,10 @@ class RapiLibrary {
   const std::string& LoadError() const { return load_error_; }
 
   // The entry point `symbol` as a function of type Fn (one of the typedefs of rapi_abi.h);
-  // nullptr when the library is not loaded or does not export it.
+  // empty (false) when the library is not loaded or does not export it.
   template <class Fn>
-  Fn Lookup(const char* symbol) const {
-    return reinterpret_cast<Fn>(LookupAddress(symbol));
+  RapiEntry<Fn> Lookup(const char* symbol) const {
+    return RapiEntry<Fn>(reinterpret_cast<Fn>(LookupAddress(symbol)), symbol);
   }
 
  private:

@@ -9,6 +9,8 @@
 #include <string_view>
 #include <system_error>
 
+#include "platform/files/atomic_file.h"
+
 namespace velmora::installer {
 namespace {
 
@@ -37,40 +39,25 @@ bool Fail(std::string* error, const std::string& what) {
   return false;
 }
 
-bool WriteAll(int fd, const char* data, std::size_t size) {
-  while (size > 0) {
-    const ssize_t written = ::write(fd, data, size);
-    if (written < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    data += written;
-    size -= static_cast<std::size_t>(written);
-  }
-  return true;
+bool FailWith(std::string* error, const std::string& what, int code) {
+  errno = code;
+  return Fail(error, what);
 }
 
-std::filesystem::path TemporaryName(const std::filesystem::path& to) {
-  return to.parent_path() / ("." + to.filename().string() + ".part-" + std::to_string(::getpid()));
-}
-
-// Fills `out` (the open temporary file) through `produce`, then flushes, sets the mode and
-// renames it over `to`. The temporary file is removed on any failure.
+// Fills the file aside through `produce`, then flushes it, gives it `mode` and renames it over
+// `to`. The file aside is removed on any failure.
 template <class Produce>
 bool WriteThenRename(const std::filesystem::path& to, unsigned mode, std::string* error,
                      Produce produce) {
-  const std::filesystem::path temp = TemporaryName(to);
-  FileDescriptor out(::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600));
-  if (out.get() < 0) return Fail(error, "cannot create " + temp.string());
-  bool ok = produce(out.get(), error);
-  if (ok && ::fchmod(out.get(), mode & 0777) != 0) ok = Fail(error, "cannot set the mode");
-  if (ok && ::fsync(out.get()) != 0) ok = Fail(error, "cannot flush " + temp.string());
-  if (!out.Close() && ok) ok = Fail(error, "cannot write " + temp.string());
-  if (ok && ::rename(temp.c_str(), to.c_str()) != 0) {
-    ok = Fail(error, "cannot rename onto " + to.string());
-  }
-  if (!ok) ::unlink(temp.c_str());
-  return ok;
+  files::AsideOptions options;
+  options.create_mode = 0600;
+  options.exact_mode = static_cast<mode_t>(mode & 0777);
+  files::AtomicFile out(to, options);
+  if (!out.ok()) return FailWith(error, "cannot create a file beside " + to.string(), out.Error());
+  if (!produce(out, error)) return false;
+  if (!out.Sync()) return FailWith(error, "cannot flush " + out.TempPath().string(), out.Error());
+  if (!out.Rename()) return FailWith(error, "cannot rename onto " + to.string(), out.Error());
+  return true;
 }
 
 }  // namespace
@@ -85,7 +72,7 @@ bool CopyFileAside(const std::filesystem::path& from, const std::filesystem::pat
     if (error) *error = from.string() + " is not a file";
     return false;
   }
-  return WriteThenRename(to, info.st_mode, error, [&](int out, std::string* why) {
+  return WriteThenRename(to, info.st_mode, error, [&](files::AtomicFile& out, std::string* why) {
     char buffer[1 << 16];
     for (;;) {
       const ssize_t got = ::read(in.get(), buffer, sizeof buffer);
@@ -94,17 +81,17 @@ bool CopyFileAside(const std::filesystem::path& from, const std::filesystem::pat
         if (errno == EINTR) continue;
         return Fail(why, "cannot read " + from.string());
       }
-      if (!WriteAll(out, buffer, static_cast<std::size_t>(got))) {
-        return Fail(why, "cannot write " + to.string());
-      }
+      out.Write(std::string_view(buffer, static_cast<std::size_t>(got)));
+      if (!out.Flush()) return FailWith(why, "cannot write " + to.string(), out.Error());
     }
   });
 }
 
 bool WriteFileAside(const std::filesystem::path& to, std::string_view bytes, unsigned mode,
                     std::string* error) {
-  return WriteThenRename(to, mode, error, [&](int out, std::string* why) {
-    return WriteAll(out, bytes.data(), bytes.size()) || Fail(why, "cannot write " + to.string());
+  return WriteThenRename(to, mode, error, [&](files::AtomicFile& out, std::string*) {
+    out.Write(bytes);
+    return true;
   });
 }
 

@@ -138,6 +138,9 @@ std::string PdbValueText(int code, std::string_view raw, TextForm form) {
 
 std::optional<db::Value> PdbTypedValue(int code, std::string_view raw) {
   auto as_int = [](std::int64_t v) { return std::optional<db::Value>(v); };
+  // Built in place: moving a temporary Null value into the optional leaves GCC unsure the
+  // variant's storage was ever written.
+  auto null_value = [] { return std::optional<db::Value>(std::in_place, db::Null{}); };
   switch (code) {
     case kPdbText:
     case kPdbNumericText:
@@ -175,13 +178,13 @@ std::optional<db::Value> PdbTypedValue(int code, std::string_view raw) {
       return db::Value(db::Time{bytes::Byte(raw, 0), bytes::Byte(raw, 1), 0});
     case kPdbDate:
       if (auto d = UnpackDate(raw)) {
-        if (!IsCalendarDate(d->year, d->month, d->day)) return db::Value(db::Null{});
+        if (!IsCalendarDate(d->year, d->month, d->day)) return null_value();
         return db::Value(*d);
       }
       return std::nullopt;
     case kPdbTimestamp:
       if (auto ts = UnpackTimestamp(raw)) {
-        if (PdbTimestampText(*ts).empty()) return db::Value(db::Null{});
+        if (PdbTimestampText(*ts).empty()) return null_value();
         return db::Value(*ts);
       }
       return std::nullopt;

@@ -14,6 +14,8 @@
 #include <system_error>
 #include <utility>
 
+#include "platform/files/atomic_file.h"
+
 namespace velmora::registry {
 namespace {
 
@@ -103,29 +105,19 @@ FileBytes ReadWholeFile(const fs::path& file) {
   return result;
 }
 
-bool WriteAll(int fd, std::string_view bytes) {
-  while (!bytes.empty()) {
-    const ssize_t put = ::write(fd, bytes.data(), bytes.size());
-    if (put < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    bytes.remove_prefix(static_cast<std::size_t>(put));
-  }
-  return true;
-}
-
 // Writes `bytes` beside `file` and renames it into place; readers see the old or the new file.
 // The data is synced before the rename so that a crash leaves one whole file or the other; the
 // folder is not synced (that costs a journal commit per write), so the newest write may be lost.
+// Writers hold the hive's lock, so one fixed temporary name serves them all.
 bool ReplaceFile(const fs::path& file, std::string_view bytes) {
-  const fs::path temp = fs::path(file) += ".tmp";
-  UniqueFd fd(::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
-  bool ok = fd.valid() && WriteAll(fd.get(), bytes) && ::fsync(fd.get()) == 0;
-  ok = fd.Close() && ok;
-  if (ok && ::rename(temp.c_str(), file.c_str()) == 0) return true;
-  Report(file.string() + ": cannot be written (" + ErrnoText() + ")");
-  ::unlink(temp.c_str());
+  files::AsideOptions options;
+  options.create_mode = 0644;
+  options.sync_folder = false;
+  options.fixed_temp_name = true;
+  files::AtomicFile out(file, options);
+  out.Write(bytes);
+  if (out.Commit()) return true;
+  Report(file.string() + ": cannot be written (" + std::strerror(out.Error()) + ")");
   return false;
 }
 
