@@ -10,9 +10,12 @@
 #include "conduit/writer_values.h"
 #include "db/connection.h"
 #include "db/diagnostics.h"
+#include "db/driver_text.h"
 #include "db/odbc_handles.h"
 #include "db/odbc_result_set.h"
+#include "db/sql_literal.h"
 #include "db/type_codes.h"
+#include "platform/files/crash_point.h"
 #include "platform/text/utf.h"
 #include "profile/profile_store.h"
 #include "profile/sync_settings.h"
@@ -30,7 +33,7 @@ struct RunTarget {
 };
 
 std::string QuoteName(const RunTarget& target, std::string_view name) {
-  return target.bare_names ? std::string(name) : "\"" + std::string(name) + "\"";
+  return target.bare_names ? std::string(name) : db::QuoteIdentifier(name);
 }
 
 void DeleteAllRows(RunContext& context, db::Connection& custom_db, const RunTarget& target,
@@ -134,18 +137,31 @@ bool IsAutoIncrement(SQLHSTMT statement, int column) {
 }
 
 // Names of the table's primary key columns, as the catalogue reports them.
+// A driver without the wide calls gets the table name and gives the key names as UTF-8 (see
+// db/driver_text.h); through the wide calls the driver manager would mangle both.
 std::vector<std::string> PrimaryKeyColumns(SQLHDBC connection, const std::string& table) {
   std::vector<std::string> names;
   db::StmtHandle statement;
   if (!db::Succeeded(statement.Allocate(connection))) return names;
+  const bool utf8 = db::TakesUtf8(connection);
+  std::string narrow = table;
   std::basic_string<SQLWCHAR> wide = WideSql(table);
-  if (!db::Succeeded(SQLPrimaryKeysW(statement.get(), nullptr, 0, nullptr, 0, wide.data(),
-                                     static_cast<SQLSMALLINT>(wide.size())))) {
-    return names;
-  }
+  const SQLRETURN rc = utf8 ? SQLPrimaryKeys(statement.get(), nullptr, 0, nullptr, 0,
+                                             reinterpret_cast<SQLCHAR*>(narrow.data()), SQL_NTS)
+                            : SQLPrimaryKeysW(statement.get(), nullptr, 0, nullptr, 0, wide.data(),
+                                              static_cast<SQLSMALLINT>(wide.size()));
+  if (!db::Succeeded(rc)) return names;
   while (db::Succeeded(SQLFetch(statement.get()))) {
-    SQLWCHAR name[256] = {};
     SQLLEN length = 0;
+    if (utf8) {
+      char name[1024] = {};
+      if (db::Succeeded(SQLGetData(statement.get(), 4, SQL_C_CHAR, name, sizeof name, &length)) &&
+          length > 0) {
+        names.emplace_back(name);
+      }
+      continue;
+    }
+    SQLWCHAR name[256] = {};
     if (db::Succeeded(SQLGetData(statement.get(), 4, SQL_C_WCHAR, name, sizeof name, &length)) &&
         length > 0) {
       std::u16string units;
@@ -295,8 +311,8 @@ void WriteWithCursor(RunContext& context, long prof_id, db::Connection& custom_d
 
   db::StmtHandle insert;
   insert.Allocate(custom_db.Handle());
-  std::basic_string<SQLWCHAR> sql = WideSql(InsertText(target, columns));
-  if (!db::Succeeded(SQLPrepareW(insert.get(), sql.data(), static_cast<SQLINTEGER>(sql.size())))) {
+  if (!db::Succeeded(
+          db::PrepareText(custom_db.Handle(), insert.get(), InsertText(target, columns)))) {
     context.SetRunError();
     context.Log("\r\n\tError in record transfer.\r\n\tTable : " + target.table + " \r\n\t\t" +
                 StatementDiagnostic(insert.get()));
@@ -322,6 +338,7 @@ void WriteWithCursor(RunContext& context, long prof_id, db::Connection& custom_d
     }
     transaction.BeginRow();
     bool added = bound && db::Succeeded(SQLExecute(insert.get()));
+    files::CrashPoint("insert");
     std::string diagnostic = added ? std::string() : StatementDiagnostic(insert.get());
     SQLFreeStmt(insert.get(), SQL_CLOSE);
     transaction.EndRow(added);

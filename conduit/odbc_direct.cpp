@@ -3,7 +3,9 @@
 #include <sqlext.h>
 
 #include "db/diagnostics.h"
+#include "db/driver_text.h"
 #include "db/odbc_handles.h"
+#include "platform/files/crash_point.h"
 #include "platform/text/utf.h"
 
 namespace velmora::conduit {
@@ -22,8 +24,10 @@ DirectResult ExecuteDirect(SQLHDBC connection, std::string_view sql) {
   if (!db::Succeeded(statement.Allocate(connection))) {
     return {false, db::PlainReport(db::FirstDiagRecord(SQL_HANDLE_DBC, connection))};
   }
-  std::basic_string<SQLWCHAR> wide = WideSql(sql);
-  SQLRETURN rc = SQLExecDirectW(statement.get(), wide.data(), static_cast<SQLINTEGER>(wide.size()));
+  // In the text the driver takes (UTF-8 for a driver without the wide calls, which the driver
+  // manager would otherwise squeeze through one byte per character), past the statement
+  // crash point.
+  SQLRETURN rc = db::ExecDirectText(connection, statement.get(), sql);
   // A statement that changes no rows reports SQL_NO_DATA; that is no failure.
   if (db::Succeeded(rc) || rc == SQL_NO_DATA) return {true, {}};
   return {false, StatementDiagnostic(statement.get())};
@@ -32,11 +36,7 @@ DirectResult ExecuteDirect(SQLHDBC connection, std::string_view sql) {
 std::optional<long> QueryCount(SQLHDBC connection, std::string_view sql) {
   db::StmtHandle statement;
   if (!db::Succeeded(statement.Allocate(connection))) return std::nullopt;
-  std::basic_string<SQLWCHAR> wide = WideSql(sql);
-  if (!db::Succeeded(
-          SQLExecDirectW(statement.get(), wide.data(), static_cast<SQLINTEGER>(wide.size())))) {
-    return std::nullopt;
-  }
+  if (!db::Succeeded(db::ExecDirectText(connection, statement.get(), sql))) return std::nullopt;
   if (!db::Succeeded(SQLFetch(statement.get()))) return std::nullopt;
   SQLBIGINT count = 0;
   SQLLEN indicator = 0;
@@ -82,6 +82,7 @@ void WriteTransaction::EndRow(bool succeeded) {
 bool WriteTransaction::Commit() {
   if (!active_) return true;
   bool committed = db::Succeeded(SQLEndTran(SQL_HANDLE_DBC, connection_, SQL_COMMIT));
+  files::CrashPoint("commit");
   Finish(committed ? SQL_COMMIT : SQL_ROLLBACK);
   return committed;
 }

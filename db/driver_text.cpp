@@ -9,6 +9,7 @@
 #include "db/data_sources.h"
 #include "db/odbc_handles.h"
 #include "db/wide.h"
+#include "platform/files/crash_point.h"
 
 namespace velmora::db {
 namespace {
@@ -80,12 +81,16 @@ SQLRETURN PrepareText(SQLHDBC connection, SQLHSTMT statement, std::string_view s
 }
 
 SQLRETURN ExecDirectText(SQLHDBC connection, SQLHSTMT statement, std::string_view sql) {
+  SQLRETURN rc;
   if (TakesUtf8(connection)) {
     std::string s(sql);
-    return SQLExecDirect(statement, Narrow(s), SQL_NTS);
+    rc = SQLExecDirect(statement, Narrow(s), SQL_NTS);
+  } else {
+    SqlWString w = ToSqlWide(sql);
+    rc = SQLExecDirectW(statement, Mutable(w), SQL_NTS);
   }
-  SqlWString w = ToSqlWide(sql);
-  return SQLExecDirectW(statement, Mutable(w), SQL_NTS);
+  files::CrashPoint("statement");
+  return rc;
 }
 
 SQLRETURN TablesText(SQLHDBC connection, SQLHSTMT statement, std::string_view types) {

@@ -2,7 +2,7 @@
 // through the 8-bit calls when the driver has no wide entry points (Debian's SQLite driver).
 // The driver manager would squeeze such text through UCS-2 and lose what lies outside the BMP,
 // so SQL text, catalogue names and column names go straight to those drivers as UTF-8.
-// Used by the db library's own sources only.
+// Used by the db library and by the conduit's own direct statements.
 #pragma once
 
 #include <sql.h>

@@ -56,6 +56,16 @@ std::string QuoteText(std::string_view text) {
   return out;
 }
 
+std::string QuoteIdentifier(std::string_view name) {
+  std::string out = "\"";
+  for (char c : name) {
+    if (c == '"') out.push_back('"');
+    out.push_back(c);
+  }
+  out.push_back('"');
+  return out;
+}
+
 std::string SqlLiteral(std::string_view type, std::string_view text) {
   if (text == "NULL") return "NULL";
   if (type == "SQL_CHAR" || type == "SQL_TYPE_TIMESTAMP" || type == "SQL_DATE" ||

@@ -14,6 +14,10 @@ std::string CleanNumber(std::string_view text, bool keep_dots);
 // `text` between single quotes, with every single quote inside doubled.
 std::string QuoteText(std::string_view text);
 
+// `name` between double quotes, with every double quote inside doubled, so that a name cannot
+// end the identifier early and carry the rest of itself into the statement.
+std::string QuoteIdentifier(std::string_view name);
+
 // The literal for `text` in a column of type `db_data_type` ("SQL_CHAR", "SQL_INTEGER", …).
 // The text "NULL" always gives NULL. An unknown type name gives an empty text.
 std::string SqlLiteral(std::string_view db_data_type, std::string_view text);

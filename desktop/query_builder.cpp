@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "db/sql_literal.h"
+
 namespace velmora::desktop {
 namespace {
 
@@ -32,8 +34,7 @@ std::string_view SortOrderKeyword(int order) {
 }
 
 std::string QueryBuilder::Quote(std::string_view identifier) const {
-  if (bare_) return std::string(identifier);
-  return "\"" + std::string(identifier) + "\"";
+  return bare_ ? std::string(identifier) : db::QuoteIdentifier(identifier);
 }
 
 std::string QueryBuilder::FieldText(std::string_view table, std::string_view column,

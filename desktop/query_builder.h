@@ -1,7 +1,7 @@
 // The SELECT statement of the table and query page, built as text from the chosen tables, the
-// selected fields, the filters and the sort entries; identifiers in double quotes, or bare for
-// a MySQL data source. Used by the table page and its filter dialog. Pure text work: filter
-// values go in exactly as the user typed them.
+// selected fields, the filters and the sort entries; identifiers in double quotes (a double
+// quote inside one doubled), or bare for a MySQL data source. Used by the table page and its
+// filter dialog. Pure text work: filter values go in exactly as the user typed them.
 #pragma once
 
 #include <string>

@@ -12,7 +12,9 @@
 #include "db/diagnostics.h"
 #include "db/odbc_handles.h"
 #include "db/odbc_result_set.h"
+#include "db/sql_literal.h"
 #include "db/statements.h"
+#include "platform/files/crash_point.h"
 #include "platform/text/utf.h"
 #include "profile/profile_store.h"
 
@@ -30,8 +32,7 @@ struct TargetColumn {
 };
 
 std::string Quote(std::string_view name, bool bare) {
-  if (bare) return std::string(name);
-  return "\"" + std::string(name) + "\"";
+  return bare ? std::string(name) : db::QuoteIdentifier(name);
 }
 
 std::optional<std::vector<TargetColumn>> DescribeTable(db::Connection& connection,
@@ -70,6 +71,7 @@ class Transaction {
   bool started() const { return started_; }
   bool Commit() {
     committed_ = db::Succeeded(SQLEndTran(SQL_HANDLE_DBC, dbc_, SQL_COMMIT));
+    files::CrashPoint("commit");
     return committed_;
   }
 
@@ -190,6 +192,7 @@ class RowInserter {
       }
     }
     const SQLRETURN rc = SQLExecute(statement_.get());
+    files::CrashPoint("insert");
     if (db::Succeeded(rc)) return true;
     *diag = db::FirstDiagRecord(SQL_HANDLE_STMT, statement_.get());
     return false;

@@ -1,5 +1,6 @@
 #include "device/device_agent.h"
 
+#include <algorithm>
 #include <thread>
 
 #include "device/desktop_settings.h"
@@ -147,15 +148,23 @@ AgentWait WaitForAgent(std::chrono::milliseconds timeout, const AgentChannel& ch
 
 AgentRun RunDeviceAgent(const RapiLibrary& rapi, std::uint32_t code,
                         std::chrono::milliseconds timeout, const AgentChannel& channel) {
-  WriteAgentRequest(code, channel);
-  RestartDeviceConnection(rapi, channel.connect_wait);
+  // A handheld that has gone answers no call and each call waits the whole connect wait, so no
+  // connect of the round trip waits longer than the time-out, and a request that cannot be
+  // written ends the round trip at once.
+  AgentChannel bounded = channel;
+  bounded.connect_wait = std::min(channel.connect_wait, timeout);
+  // A done flag left by an earlier round trip whose program was ended before it could clear it
+  // would make this one look finished before the agent has written anything.
+  WriteAgentDoneFlag(0, bounded);
+  if (!WriteAgentRequest(code, bounded)) return AgentRun::kNotStarted;
+  RestartDeviceConnection(rapi, bounded.connect_wait);
   DeviceProcess agent = StartDeviceAgent(rapi);
   if (!agent) {
-    WriteAgentDoneFlag(0, channel);
-    WriteAgentRequest(kAgentIdle, channel);
+    WriteAgentDoneFlag(0, bounded);
+    WriteAgentRequest(kAgentIdle, bounded);
     return AgentRun::kNotStarted;
   }
-  const AgentWait wait = WaitForAgent(timeout, channel);
+  const AgentWait wait = WaitForAgent(timeout, bounded);
   agent.Close();
   return wait == AgentWait::kFinished ? AgentRun::kFinished : AgentRun::kTimedOut;
 }

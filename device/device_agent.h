@@ -80,7 +80,8 @@ enum class AgentRun { kFinished, kNotStarted, kTimedOut };
 
 // The usual round trip: WriteAgentRequest(code), RestartDeviceConnection, StartDeviceAgent;
 // when it started WaitForAgent(timeout) and close the process; when it did not, reset both
-// flags without waiting.
+// flags without waiting. kNotStarted at once when the request cannot be written; no connect
+// in the round trip waits longer than `timeout`.
 AgentRun RunDeviceAgent(const RapiLibrary& rapi, std::uint32_t code,
                         std::chrono::milliseconds timeout, const AgentChannel& channel = {});
 
