@@ -3,17 +3,23 @@
 #include <QApplication>
 #include <QLocalServer>
 #include <QLocalSocket>
+#include <QTimer>
 #include <cstdio>
 #include <cstring>
 
 #include "desktop/desktop_session.h"
 #include "desktop/main_frame.h"
+#include "platform/prompt/console_prompt.h"
 #include "platform/prompt/qt/qt_prompt.h"
 
 namespace {
 
 constexpr const char* kInstanceName = "Brisklet";
 constexpr int kConnectWaitMs = 500;
+// Not in the help text: starts, shows the main window once and ends with the start-up's status.
+// Messages go to standard error instead of boxes, so that a check of an installation can run
+// without anyone to answer them.
+constexpr const char* kQuitAfterStart = "--quit-after-start";
 
 void PrintHelp() {
   std::puts(
@@ -36,23 +42,28 @@ bool AskRunningInstanceToShow() {
 }  // namespace
 
 int main(int argc, char** argv) {
+  bool quit_after_start = false;
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
       PrintHelp();
       return 0;
     }
+    if (std::strcmp(argv[i], kQuitAfterStart) == 0) quit_after_start = true;
   }
   QApplication app(argc, argv);
   if (AskRunningInstanceToShow()) return 0;
 
-  velmora::prompt::QtPrompt prompt;
+  velmora::prompt::QtPrompt window_prompt;
+  velmora::prompt::ConsolePrompt console_prompt(velmora::prompt::Answer::kNo, stderr);
+  velmora::prompt::Prompt& prompt =
+      quit_after_start ? static_cast<velmora::prompt::Prompt&>(console_prompt) : window_prompt;
   velmora::prompt::SetCurrentPrompt(&prompt);
   int status = 1;
   {
     velmora::desktop::DesktopSession session;
     if (session.Start({}) == velmora::desktop::StartupFailure::kNone) {
       velmora::desktop::CMainFrame frame(session);
-      prompt.SetParent(&frame);
+      window_prompt.SetParent(&frame);
       QLocalServer::removeServer(kInstanceName);
       QLocalServer server;
       server.listen(kInstanceName);
@@ -64,8 +75,9 @@ int main(int argc, char** argv) {
         frame.activateWindow();
       });
       frame.showMaximized();
+      if (quit_after_start) QTimer::singleShot(0, &app, &QCoreApplication::quit);
       status = app.exec();
-      prompt.SetParent(nullptr);
+      window_prompt.SetParent(nullptr);
     }
   }
   velmora::prompt::SetCurrentPrompt(nullptr);

@@ -1,9 +1,12 @@
 #include "desktop/filter_dialog.h"
 
+#include <algorithm>
+
 #include <QDialogButtonBox>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QStyle>
 #include <QVBoxLayout>
 
 #include "desktop/dialog_style.h"
@@ -34,6 +37,21 @@ QStringList Operators() {
   return out;
 }
 
+// The width a column needs so that neither its title nor any of its choices is cut; the first
+// column also holds each row's check box.
+int FittingWidth(const GridView& view, int column, const QString& title,
+                 const QStringList& choices) {
+  constexpr int kPadding = 16;
+  int width = view.horizontalHeader()->fontMetrics().horizontalAdvance(title) + kPadding;
+  const int check_box = column == 0 ? view.style()->pixelMetric(QStyle::PM_IndicatorWidth) +
+                                          view.style()->pixelMetric(QStyle::PM_CheckBoxLabelSpacing)
+                                    : 0;
+  for (const QString& choice : choices) {
+    width = std::max(width, view.fontMetrics().horizontalAdvance(choice) + kPadding + check_box);
+  }
+  return width;
+}
+
 }  // namespace
 
 CFilterDialog::CFilterDialog(FilterDialogMode mode, std::vector<std::string> catalogue,
@@ -50,27 +68,31 @@ CFilterDialog::CFilterDialog(FilterDialogMode mode, std::vector<std::string> cat
   const bool filter_mode = mode == FilterDialogMode::kFilters;
   setWindowTitle(filter_mode ? "Filters" : "Sort Order");
   model_->SetCheckable(true);
+  std::vector<QStringList> choices;
   if (filter_mode) {
-    model_->SetColumns({ChoiceColumn("Filter joining", 70, {"AND", "OR"}),
-                        ChoiceColumn("Available Fields", 120, Choices(catalogue_)),
-                        ChoiceColumn("Filter operator", 50, Operators()),
+    choices = {{"AND", "OR"}, Choices(catalogue_), Operators(), {}};
+    model_->SetColumns({ChoiceColumn("Filter joining", 70, choices[0]),
+                        ChoiceColumn("Available Fields", 120, choices[1]),
+                        ChoiceColumn("Filter operator", 50, choices[2]),
                         TextColumn("Filter value", 200)});
     for (const FilterRow& row : RowsOfFilters(filters_, catalogue_)) ShowRow(row);
   } else {
-    model_->SetColumns({ChoiceColumn("Sort Order", 90, {kAscending, kDescending}),
-                        ChoiceColumn("Available Fields", 120, Choices(catalogue_))});
+    choices = {{kAscending, kDescending}, Choices(catalogue_)};
+    model_->SetColumns({ChoiceColumn("Sort Order", 90, choices[0]),
+                        ChoiceColumn("Available Fields", 120, choices[1])});
     for (const FilterRow& row : RowsOfSorts(sorts_, catalogue_)) ShowRow(row);
   }
   view_->setModel(model_);
   view_->ApplyColumnWidths();
   view_->verticalHeader()->hide();
-  // A column never narrower than its title, which a larger font than the one the widths were
-  // chosen for would cut.
+  // The widths are those of the usual font; a larger one, or a long field name, widens a
+  // column rather than cutting its text.
   for (int c = 0; c < model_->columnCount(); ++c) {
-    const QString text = model_->headerData(c, Qt::Horizontal).toString();
-    const int title = view_->horizontalHeader()->fontMetrics().horizontalAdvance(text) + 16;
-    if (view_->columnWidth(c) < title) view_->setColumnWidth(c, title);
+    const QString title = model_->headerData(c, Qt::Horizontal).toString();
+    const int fitting = FittingWidth(*view_, c, title, choices[static_cast<std::size_t>(c)]);
+    if (view_->columnWidth(c) < fitting) view_->setColumnWidth(c, fitting);
   }
+  view_->horizontalHeader()->setStretchLastSection(true);
 
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(view_);

@@ -91,9 +91,7 @@ bool StoreSettings(const PaneValues& values, profile::ProfileRecord& record,
 
 bool ChangeHandheldUser(std::string_view new_user, const PaneValues& values,
                         profile::ProfileRecord& record, profile::ProfileStore& store) {
-  const prompt::Answer answer = prompt::ShowMessage(
-      kChangeUserQuestion, kCaption, prompt::Icon::kQuestion, prompt::Buttons::kYesNo);
-  if (answer != prompt::Answer::kYes) return false;
+  if (!prompt::AskOkCancel(kChangeUserQuestion, kCaption)) return false;
   const profile::ProfileRecord old_record = record;
   record.prof_status = profile::kStatusNew;
   record.user_name = std::string(new_user);

@@ -8,7 +8,15 @@ Answer ConsolePrompt::Show(std::string_view text, std::string_view, Icon, Button
   for (char c : text) std::fputc(c == '\n' || c == '\r' ? ' ' : c, out_);
   std::fputc('\n', out_);
   std::fflush(out_);
-  return buttons == Buttons::kYesNo ? yes_no_answer_ : Answer::kOk;
+  switch (buttons) {
+    case Buttons::kYesNo:
+      return yes_no_answer_;
+    case Buttons::kOkCancel:
+      return yes_no_answer_ == Answer::kYes ? Answer::kOk : Answer::kCancel;
+    case Buttons::kOk:
+      break;
+  }
+  return Answer::kOk;
 }
 
 }  // namespace velmora::prompt

@@ -13,7 +13,8 @@ namespace velmora::prompt {
 
 class ConsolePrompt final : public Prompt {
  public:
-  // `yes_no_answer` answers every Yes/No question; `out` must stay open while in use.
+  // `yes_no_answer` answers every Yes/No question; an OK/Cancel question is confirmed with OK
+  // when it is Yes and cancelled otherwise. `out` must stay open while in use.
   explicit ConsolePrompt(Answer yes_no_answer, std::FILE* out = stdout)
       : yes_no_answer_(yes_no_answer), out_(out) {}
 

@@ -8,7 +8,7 @@ namespace {
 class SilentPrompt final : public Prompt {
  public:
   Answer Show(std::string_view, std::string_view, Icon, Buttons buttons) override {
-    return buttons == Buttons::kYesNo ? Answer::kNo : Answer::kOk;
+    return DeclinedAnswer(buttons);
   }
 };
 
@@ -20,6 +20,18 @@ SilentPrompt& Silent() {
 std::atomic<Prompt*> current{nullptr};
 
 }  // namespace
+
+Answer DeclinedAnswer(Buttons buttons) {
+  switch (buttons) {
+    case Buttons::kYesNo:
+      return Answer::kNo;
+    case Buttons::kOkCancel:
+      return Answer::kCancel;
+    case Buttons::kOk:
+      break;
+  }
+  return Answer::kOk;
+}
 
 void SetCurrentPrompt(Prompt* prompt) {
   current.store(prompt);
@@ -36,6 +48,10 @@ Answer ShowMessage(std::string_view text, std::string_view caption, Icon icon, B
 
 bool AskYesNo(std::string_view text, std::string_view caption) {
   return ShowMessage(text, caption, Icon::kQuestion, Buttons::kYesNo) == Answer::kYes;
+}
+
+bool AskOkCancel(std::string_view text, std::string_view caption) {
+  return ShowMessage(text, caption, Icon::kQuestion, Buttons::kOkCancel) == Answer::kOk;
 }
 
 }  // namespace velmora::prompt

@@ -8,8 +8,8 @@
 namespace velmora::prompt {
 
 enum class Icon { kExclamation, kInformation, kQuestion };
-enum class Buttons { kOk, kYesNo };
-enum class Answer { kOk, kYes, kNo };
+enum class Buttons { kOk, kYesNo, kOkCancel };
+enum class Answer { kOk, kYes, kNo, kCancel };
 
 class Prompt {
  public:
@@ -19,7 +19,11 @@ class Prompt {
                       Buttons buttons) = 0;
 };
 
-// The process-wide current prompt; a silent one (OK, and No to questions) until a program sets
+// The answer of a box that is closed without a choice: No for Yes/No, Cancel for OK/Cancel, OK
+// for a plain message.
+Answer DeclinedAnswer(Buttons buttons);
+
+// The process-wide current prompt; a silent one (declining every question) until a program sets
 // its own. The caller keeps ownership; pass nullptr to go back to the silent one.
 void SetCurrentPrompt(Prompt* prompt);
 Prompt& CurrentPrompt();
@@ -28,5 +32,6 @@ Prompt& CurrentPrompt();
 Answer ShowMessage(std::string_view text, std::string_view caption, Icon icon,
                    Buttons buttons = Buttons::kOk);
 bool AskYesNo(std::string_view text, std::string_view caption);
+bool AskOkCancel(std::string_view text, std::string_view caption);
 
 }  // namespace velmora::prompt

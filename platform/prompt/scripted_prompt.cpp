@@ -7,7 +7,7 @@ Answer ScriptedPrompt::Show(std::string_view text, std::string_view caption, Ico
   std::lock_guard lock(mutex_);
   shown_.push_back({std::string(text), std::string(caption), icon, buttons});
   if (buttons == Buttons::kOk) return Answer::kOk;
-  if (answers_.empty()) return Answer::kNo;
+  if (answers_.empty()) return DeclinedAnswer(buttons);
   Answer answer = answers_.front();
   answers_.pop_front();
   return answer;

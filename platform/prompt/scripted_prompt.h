@@ -1,5 +1,5 @@
 // A prompt for tests: records every message it is shown and answers from a queue given in
-// advance (OK for plain messages, No for questions once the queue is empty).
+// advance (OK for plain messages; once the queue is empty, No to Yes/No and Cancel to OK/Cancel).
 // Used by the tests of every program's logic; shows nothing.
 #pragma once
 

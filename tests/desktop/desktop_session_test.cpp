@@ -205,6 +205,34 @@ TEST(ConduitProcess, FoundByItsCommandName) {
   EXPECT_FALSE(IsProcessRunning("tavril", proc.path()));
 }
 
+// Another installation's or another test's conduit works on another registry folder and does
+// not hold our data source.
+TEST(ConduitProcess, OnlyAConduitOfTheSameRegistryFolderCounts) {
+  using namespace std::string_literals;
+  velmora::testing::TempDir proc;
+  const auto process = [&](const char* pid, const std::string& environment) {
+    std::filesystem::create_directories(proc / pid);
+    velmora::testing::WriteFileBytes(proc / pid / "comm", "tavrill\n");
+    velmora::testing::WriteFileBytes(proc / pid / "environ", environment);
+    return proc / pid;
+  };
+  const auto own = process("40", "HOME=/home/ann\0VELMORA_REGISTRY=/srv/reg\0"s);
+  const auto xdg = process("41", "XDG_CONFIG_HOME=/cfg\0HOME=/home/ann\0"s);
+  const auto home = process("42", "HOME=/home/bo\0XDG_CONFIG_HOME=relative\0"s);
+  const auto unreadable = process("43", "");
+  EXPECT_EQ(RegistryFolderOfProcess(own), "/srv/reg");
+  EXPECT_EQ(RegistryFolderOfProcess(xdg), "/cfg/velmora/registry");
+  EXPECT_EQ(RegistryFolderOfProcess(home), "/home/bo/.config/velmora/registry");
+  EXPECT_EQ(RegistryFolderOfProcess(unreadable), "");
+  const auto registry_is = [](std::filesystem::path wanted) {
+    return [wanted](const std::filesystem::path& pid) {
+      return RegistryFolderOfProcess(pid) == wanted;
+    };
+  };
+  EXPECT_TRUE(IsProcessRunning("tavrill", proc.path(), registry_is("/cfg/velmora/registry")));
+  EXPECT_FALSE(IsProcessRunning("tavrill", proc.path(), registry_is("/other")));
+}
+
 TEST(CommandRouting, PanesAndDispatcher) {
   EXPECT_TRUE(PanePassesOn(Pane::kProperties, kCmdRestoreContents));
   EXPECT_FALSE(PanePassesOn(Pane::kContent, kCmdRestoreContents));

@@ -239,16 +239,18 @@ TEST_F(WizardRulesTest, HandheldUserChange) {
   values.user_name = "Bob";
   const profile::ProfileRecord before = moved;
 
-  world_.prompt().QueueAnswer(Answer::kNo);
+  world_.prompt().QueueAnswer(Answer::kCancel);
   EXPECT_FALSE(ChangeHandheldUser(testing::kUser, values, moved, store_));
   EXPECT_EQ(moved, before);
+  EXPECT_EQ(world_.prompt().Shown().back().buttons, prompt::Buttons::kOkCancel);
+  EXPECT_EQ(world_.prompt().Shown().back().icon, prompt::Icon::kQuestion);
 
-  world_.prompt().QueueAnswer(Answer::kYes);
+  world_.prompt().QueueAnswer(Answer::kOk);
   EXPECT_FALSE(ChangeHandheldUser(testing::kUser, values, moved, store_));
   EXPECT_EQ(moved, before);
   EXPECT_EQ(world_.prompt().Texts().back(), kNameTaken);
 
-  world_.prompt().QueueAnswer(Answer::kYes);
+  world_.prompt().QueueAnswer(Answer::kOk);
   EXPECT_TRUE(ChangeHandheldUser("Carol", values, moved, store_));
   EXPECT_EQ(store_.ProfilesOfUser("Carol").size(), 1u);
   // A schedule change afterwards keeps the status of a changed user.

@@ -13,6 +13,30 @@ QString FromUtf8(std::string_view text) {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
+QMessageBox::StandardButtons BoxButtons(Buttons buttons) {
+  switch (buttons) {
+    case Buttons::kYesNo:
+      return QMessageBox::Yes | QMessageBox::No;
+    case Buttons::kOkCancel:
+      return QMessageBox::Ok | QMessageBox::Cancel;
+    case Buttons::kOk:
+      break;
+  }
+  return QMessageBox::Ok;
+}
+
+// Escape or the close box gives the declining answer of the box.
+Answer BoxAnswer(Buttons buttons, int result) {
+  switch (result) {
+    case QMessageBox::Yes:
+      return Answer::kYes;
+    case QMessageBox::Ok:
+      return Answer::kOk;
+    default:
+      return DeclinedAnswer(buttons);
+  }
+}
+
 QMessageBox::Icon BoxIcon(Icon icon) {
   switch (icon) {
     case Icon::kExclamation:
@@ -43,13 +67,11 @@ Answer QtPrompt::Show(std::string_view text, std::string_view caption, Icon icon
 
 Answer QtPrompt::ShowHere(std::string_view text, std::string_view caption, Icon icon,
                           Buttons buttons) {
-  QMessageBox box(
-      BoxIcon(icon), FromUtf8(caption), FromUtf8(text),
-      buttons == Buttons::kYesNo ? (QMessageBox::Yes | QMessageBox::No) : QMessageBox::Ok,
-      parent_.data());
-  int result = box.exec();
+  QMessageBox box(BoxIcon(icon), FromUtf8(caption), FromUtf8(text), BoxButtons(buttons),
+                  parent_.data());
+  const int result = box.exec();
   if (buttons == Buttons::kOk) return Answer::kOk;
-  return result == QMessageBox::Yes ? Answer::kYes : Answer::kNo;
+  return BoxAnswer(buttons, result);
 }
 
 }  // namespace velmora::prompt
