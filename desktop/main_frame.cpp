@@ -7,14 +7,12 @@
 #include <QStatusBar>
 #include <QToolBar>
 
-#include "db/odbc_result_set.h"
 #include "desktop/commands.h"
 #include "desktop/content_grid.h"
 #include "desktop/desktop_session.h"
 #include "desktop/profile_view.h"
 #include "desktop/properties_view.h"
 #include "desktop/toolbar_icons.h"
-#include "profile/profile_store.h"
 
 namespace velmora::desktop {
 namespace {
@@ -50,7 +48,7 @@ CMainFrame::CMainFrame(DesktopSession& session, QWidget* parent)
       outer_(new QSplitter(Qt::Horizontal)),
       inner_(new QSplitter(Qt::Vertical)),
       profile_view_(new CProfileView(session)),
-      properties_view_(new CPropertiesView),
+      properties_view_(new CPropertiesView(session, [this] { RefreshPanes(); })),
       content_grid_(new CContentGrid) {
   setWindowTitle("Velmora");
   setObjectName("Brisklet");
@@ -72,6 +70,7 @@ CMainFrame::CMainFrame(DesktopSession& session, QWidget* parent)
     content_grid_->ShowRows(std::move(rows));
   };
   resize(1000, 700);
+  profile_view_->Reload();
 }
 
 CMainFrame::~CMainFrame() {
@@ -202,24 +201,9 @@ void CMainFrame::OnCommand(int command) {
 
 void CMainFrame::RefreshPanes() {
   properties_view_->ShowProfile(profile_view_->current_profile());
-  ShowContent();
-  statusBar()->showMessage(session_.linked_connected() ? "Connected" : "Not connected");
-}
-
-void CMainFrame::ShowContent() {
-  if (session_.suspend_content || !session_.linked_connected() ||
-      !profile_view_->current_profile()) {
-    content_grid_->Clear();
-    return;
-  }
-  std::string error;
-  auto rows = session_.RunLinkedQuery(
-      session_.store().QueryForContent(profile_view_->current_profile()->prof_id), &error);
-  if (rows) {
-    content_grid_->ShowRows(std::move(rows));
-  } else {
-    content_grid_->Clear();
-  }
+  content_grid_->InitialUpdate(session_, profile_view_->current_profile());
+  const std::string& status = profile_view_->status_text();
+  statusBar()->showMessage(status.empty() ? QString("Ready") : QString::fromStdString(status));
 }
 
 }  // namespace velmora::desktop

@@ -27,7 +27,8 @@ class CMainFrame : public QMainWindow {
 
   // A command from a menu, the toolbar or an accelerator, as the active pane receives it.
   void OnCommand(int command);
-  // Hands the current profile to the top-right pane and reloads the contents.
+  // Hands the current profile to the top-right pane, updates the contents and puts the
+  // profile pane's status text into the status bar.
   void RefreshPanes();
 
   QAction* action(int command) const;
@@ -45,7 +46,6 @@ class CMainFrame : public QMainWindow {
   void BuildToolbar();
   void BuildStatusBar();
   QAction* MakeAction(int command, const QString& text, const QKeySequence& shortcut = {});
-  void ShowContent();
 
   DesktopSession& session_;
   QSplitter* outer_;

@@ -14,13 +14,13 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const char* NonEmptyEnv(const char* name) {
-  const char* value = std::getenv(name);
+const char* NonEmptyEnv(const EnvironmentLookup& env, const char* name) {
+  const char* value = env(name);
   return value != nullptr && *value != '\0' ? value : nullptr;
 }
 
-fs::path HomeFolder() {
-  if (const char* home = NonEmptyEnv("HOME")) return home;
+fs::path HomeFolder(const EnvironmentLookup& env) {
+  if (const char* home = NonEmptyEnv(env, "HOME")) return home;
   if (const passwd* entry = ::getpwuid(::getuid()); entry != nullptr && entry->pw_dir != nullptr) {
     return entry->pw_dir;
   }
@@ -39,11 +39,15 @@ bool WriteValue(Hive hive, std::string_view key, std::string_view name, RegValue
 }  // namespace
 
 fs::path RegistryFolder() {
-  if (const char* folder = NonEmptyEnv("VELMORA_REGISTRY")) return folder;
-  const char* config = NonEmptyEnv("XDG_CONFIG_HOME");
+  return RegistryFolderOf([](const char* name) -> const char* { return std::getenv(name); });
+}
+
+fs::path RegistryFolderOf(const EnvironmentLookup& env) {
+  if (const char* folder = NonEmptyEnv(env, "VELMORA_REGISTRY")) return folder;
+  const char* config = NonEmptyEnv(env, "XDG_CONFIG_HOME");
   // Relative XDG paths are invalid and ignored.
   const fs::path base =
-      config != nullptr && config[0] == '/' ? fs::path(config) : HomeFolder() / ".config";
+      config != nullptr && config[0] == '/' ? fs::path(config) : HomeFolder(env) / ".config";
   return base / "velmora" / "registry";
 }
 

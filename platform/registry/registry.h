@@ -17,6 +17,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -39,6 +40,10 @@ struct RegValue {
 // $VELMORA_REGISTRY, else $XDG_CONFIG_HOME/velmora/registry, else ~/.config/velmora/registry.
 // Read afresh on every call.
 std::filesystem::path RegistryFolder();
+// The same rule over another environment (that of another process, say); `env` returns nullptr
+// for an unset variable.
+using EnvironmentLookup = std::function<const char*(const char*)>;
+std::filesystem::path RegistryFolderOf(const EnvironmentLookup& env);
 
 // Nothing when the key or value is absent, or the hive cannot be read.
 std::optional<RegValue> ReadValue(Hive hive, std::string_view key, std::string_view name);
