@@ -6,7 +6,10 @@
 #include "platform/filedb/biff_numbers.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  velmora::filedb::ReadSheetNumbersFromBytes(
-      std::string_view(reinterpret_cast<const char*>(data), size), "Sheet1");
+  const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+  // "Contacts" is a sheet of the seed workbook; "Sheet1" is the name a new workbook gets.
+  for (const char* sheet : {"Contacts", "Sheet1"}) {
+    velmora::filedb::ReadSheetNumbersFromBytes(bytes, sheet);
+  }
   return 0;
 }

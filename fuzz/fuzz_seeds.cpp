@@ -1,4 +1,4 @@
-// Writes seed corpora for the transfer fuzz targets, made with the writers themselves:
+// Writes seed corpora for the fuzz targets, made with the writers themselves where there are any:
 // velmora-fuzz-seeds OUTPUT_FOLDER creates OUTPUT_FOLDER/<target>/ with a few valid files.
 #include <filesystem>
 #include <fstream>
@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "db/type_codes.h"
+#include "platform/registry/hive_format.h"
 #include "tests/transfer/memory_result_set.h"
 #include "transfer/category_list.h"
 #include "transfer/device_backup.h"
@@ -17,6 +18,7 @@ namespace {
 
 namespace db = velmora::db;
 namespace fs = std::filesystem;
+namespace registry = velmora::registry;
 namespace transfer = velmora::transfer;
 
 bool WriteSeed(const fs::path& file, const std::string& bytes) {
@@ -70,6 +72,26 @@ bool CategorySeeds(const fs::path& dir) {
          transfer::WriteCategoryListFile(dir / "business.css", {1, "Business"});
 }
 
+bool RegistrySeeds(const fs::path& dir) {
+  registry::HiveContents hive;
+  hive.keys.push_back({"Software", {}});
+  hive.keys.push_back({"Software\\Velmora \"odd\" 100%", {}});
+  hive.keys[1].values.push_back(
+      {"AppPath", {registry::RegValue::Type::kString, "/opt/velmora", 0}});
+  hive.keys[2].values.push_back({"AutoSync", {registry::RegValue::Type::kDword, {}, 1}});
+  hive.keys[2].values.push_back(
+      {"lines", {registry::RegValue::Type::kString, std::string("a\nb\x7f\0c", 7), 0}});
+  return WriteSeed(dir / "empty.hive", registry::SerialiseHive({})) &&
+         WriteSeed(dir / "keys.hive", registry::SerialiseHive(hive));
+}
+
+bool CsvSeeds(const fs::path& dir) {
+  return WriteSeed(dir / "plain.csv", "FirstName,LastName,Visits\r\nAnn,Lee,12\r\nBo,,3.5\r\n") &&
+         WriteSeed(dir / "quoted.csv",
+                   "\"Name\";\"Note\"\n\"O'Neil, Jr.\";\"say \"\"hi\"\"\nnext "
+                   "line\"\n\"S\xc3\xb8ren\";\n");
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -79,11 +101,13 @@ int main(int argc, char** argv) {
   }
   fs::path out = argv[1];
   std::error_code error;
-  for (const char* target : {"fuzz_pdb_reader", "fuzz_pim_reader", "fuzz_category_line"}) {
+  for (const char* target : {"fuzz_pdb_reader", "fuzz_pim_reader", "fuzz_category_line",
+                             "fuzz_registry_hive", "fuzz_filedb_csv"}) {
     fs::create_directories(out / target, error);
   }
   bool ok = PdbSeeds(out / "fuzz_pdb_reader") && PimSeeds(out / "fuzz_pim_reader") &&
-            CategorySeeds(out / "fuzz_category_line");
+            CategorySeeds(out / "fuzz_category_line") &&
+            RegistrySeeds(out / "fuzz_registry_hive") && CsvSeeds(out / "fuzz_filedb_csv");
   if (!ok) std::cerr << "velmora-fuzz-seeds: could not write the seeds in " << out << "\n";
   return ok ? 0 : 1;
 }

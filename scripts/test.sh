@@ -1,13 +1,27 @@
 #!/usr/bin/env bash
-# Sets up a Debian 12 machine, builds Velmora with warnings as errors and runs the whole test
-# suite. Usage: scripts/test.sh [ctest arguments...]
+# Sets up a Debian 12 machine, builds Velmora with warnings as errors, runs the whole test suite
+# and then each fuzz target briefly. Usage: scripts/test.sh [ctest arguments...]
+# VELMORA_SUITE chooses where the suite runs: "normal" (the default) in build, "sanitized" in
+# the AddressSanitizer/UBSan build (build-asan; build is still compiled), "both" in both.
+# CI runs the normal suite; scripts/sanitize.sh runs the sanitized one alone.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
+suite=${VELMORA_SUITE:-normal}
+case "$suite" in
+  normal | sanitized | both) ;;
+  *) echo "test: VELMORA_SUITE must be normal, sanitized or both, not '$suite'" >&2; exit 2 ;;
+esac
 "$top/scripts/setup-debian.sh"
 cmake -S "$top" -B "$top/build" -DVELMORA_WERROR=ON
 cmake --build "$top/build" -j"$(nproc)"
-cd "$top/build"
-export QT_QPA_PLATFORM=offscreen
-ctest --output-on-failure -j"$(nproc)" --timeout 600 "$@"
+if [ "$suite" != sanitized ]; then
+  (cd "$top/build" && QT_QPA_PLATFORM=offscreen \
+    ctest --output-on-failure -j"$(nproc)" --timeout 600 "$@")
+fi
+if [ "$suite" != normal ]; then
+  # shellcheck source=scripts/sanitizers/options.sh
+  source "$top/scripts/sanitizers/options.sh"
+  run_sanitized_suite "$top" "$@"
+fi
 # Each fuzz target for a short bounded time under AddressSanitizer and UBSan (clang build).
 "$top/scripts/fuzz.sh" 15

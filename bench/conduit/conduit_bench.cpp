@@ -1,10 +1,15 @@
 // Rows per second of whole conduit runs through the emulated handheld (its agent included):
-// desktop to handheld, handheld to desktop with each writer, the CSV export and the device
-// contacts backup. Each iteration is one connection: start-up, the list, the run, the end.
+// each sync type that moves data, both handheld-to-desktop writers, the CSV export and the
+// device contacts backup. Each iteration is one connection: start-up, the list, the run, the
+// end. With --write-floor-data DIR it writes the same rows for the standard-tool floors instead:
+// people.sql (the desktop table) and contacts.csv (the handheld's contacts as mapped columns).
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <string_view>
 
 #include "conduit/backups.h"
 #include "profile/sync_settings.h"
@@ -87,6 +92,24 @@ void DesktopToDevice(benchmark::State& state) {
   Run(state, world, kDesktopRows, {});
 }
 
+// Adds go onto an emptied handheld each time, so every run sends the same rows.
+void DesktopAddsToDevice(benchmark::State& state) {
+  ConduitWorld world;
+  auto db = world.MakeSqliteDatabase("people.db", PeopleSql(kDesktopRows));
+  AddProfile(world, db, profile::kDesktopAddsDevice);
+  Run(state, world, kDesktopRows, {}, [&] { world.SetDeviceContacts({}); });
+}
+
+// Adds go into an emptied table each time.
+void DeviceAddsToDesktop(benchmark::State& state) {
+  ConduitWorld world;
+  auto db = world.MakeSqliteDatabase("people.db", PeopleSql(0));
+  world.SetDeviceContacts(DeviceContacts());
+  AddProfile(world, db, profile::kDeviceAddsDesktop);
+  Run(state, world, kDeviceContacts, {},
+      [&] { world.MakeSqliteDatabase("people.db", "DELETE FROM People;"); });
+}
+
 void DeviceToDesktop(benchmark::State& state, bool statements) {
   ConduitWorld world;
   auto db = world.MakeSqliteDatabase("people.db", PeopleSql(0));
@@ -133,6 +156,8 @@ void DeviceContactsBackup(benchmark::State& state) {
 }
 
 BENCHMARK(DesktopToDevice)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+BENCHMARK(DesktopAddsToDevice)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+BENCHMARK(DeviceAddsToDesktop)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 BENCHMARK(DeviceToDesktopCursorWriter)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 BENCHMARK(DeviceToDesktopStatementWriter)
     ->Unit(benchmark::kMillisecond)
@@ -141,10 +166,45 @@ BENCHMARK(DeviceToDesktopStatementWriter)
 BENCHMARK(CsvExport)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 BENCHMARK(DeviceContactsBackup)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 
+// A CSV field, quoted when it holds a comma, a quote or a line break.
+std::string CsvField(std::string_view text) {
+  if (text.find_first_of(",\"\r\n") == std::string_view::npos) return std::string(text);
+  std::string out = "\"";
+  for (const char c : text) {
+    if (c == '"') out += '"';
+    out += c;
+  }
+  return out + "\"";
+}
+
+// The rows of both directions for the floors, with the table's own columns: ID first, then the
+// mapped columns in the table's order.
+bool WriteFloorData(const std::filesystem::path& folder) {
+  std::filesystem::create_directories(folder);
+  std::ofstream sql(folder / "people.sql", std::ios::binary);
+  sql << PeopleSql(kDesktopRows);
+  std::ofstream csv(folder / "contacts.csv", std::ios::binary);
+  csv << "ID";
+  for (const Mapping& m : kMappings) csv << ',' << m.db_field_name;
+  csv << "\r\n";
+  int id = 0;
+  for (const handheld::Contact& contact : DeviceContacts()) {
+    csv << ++id;
+    for (const Mapping& m : kMappings) {
+      csv << ',' << CsvField(contact.fields[std::stoi(m.field_id.substr(1)) - 1]);
+    }
+    csv << "\r\n";
+  }
+  return static_cast<bool>(sql) && static_cast<bool>(csv);
+}
+
 }  // namespace
 }  // namespace velmora
 
 int main(int argc, char** argv) {
+  if (argc == 3 && std::strcmp(argv[1], "--write-floor-data") == 0) {
+    return velmora::WriteFloorData(argv[2]) ? 0 : 1;
+  }
   // The build folder holds the shipped databases and the emulated handheld's programs.
   if (std::getenv("VELMORA_BUILD_DIR") == nullptr) {
     std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe");

@@ -1,5 +1,5 @@
-// Cost of registry lookups, writes and hive parsing. Not a test: run by hand from the build
-// folder as tests/registry_bench.
+// Cost of registry lookups, writes and hive parsing. A benchmark program, not a test: run as
+// bench/velmora-bench-registry in the build folder.
 #include <benchmark/benchmark.h>
 
 #include <string>
