@@ -2,6 +2,20 @@
 
 namespace velmora::desktop {
 
+bool CommandEnabled(int command, bool item_selected, bool linked_has_result) {
+  switch (command) {
+    case kCmdDelete:
+    case kCmdProfileName:
+    case kCmdEditProfile:
+    case kCmdFieldEditing:
+      return item_selected;
+    case kCmdRestoreContents:
+      return item_selected && linked_has_result;
+    default:
+      return true;
+  }
+}
+
 bool PanePassesOn(Pane pane, int command) {
   switch (pane) {
     case Pane::kProfile:

@@ -48,6 +48,10 @@ enum class Pane { kProfile, kProperties, kContent };
 // Whether `pane` hands `command` on to the profile pane (the profile pane handles its own).
 bool PanePassesOn(Pane pane, int command);
 
+// Whether a menu, toolbar or accelerator command is enabled: the item commands need a selected
+// tree item, Restore Contents also a linked database connected with a result.
+bool CommandEnabled(int command, bool item_selected, bool linked_has_result);
+
 // A command as the profile pane's dispatcher receives it.
 struct DispatchedCommand {
   int command = 0;

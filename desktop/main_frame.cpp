@@ -148,6 +148,7 @@ void CMainFrame::BuildToolbar() {
   };
   for (const auto& [command, look] : buttons) {
     QAction* act = bar->addAction(ToolbarIcon(look.first), look.second);
+    toolbar_actions_[command] = act;
     act->setStatusTip(action(command)->statusTip());
     act->setToolTip(action(command)->toolTip());
     connect(act, &QAction::triggered, this, [this, command = command] { OnCommand(command); });
@@ -204,6 +205,19 @@ void CMainFrame::RefreshPanes() {
   content_grid_->InitialUpdate(session_, profile_view_->current_profile());
   const std::string& status = profile_view_->status_text();
   statusBar()->showMessage(status.empty() ? QString("Ready") : QString::fromStdString(status));
+  UpdateCommandEnabling();
+}
+
+void CMainFrame::UpdateCommandEnabling() {
+  const bool selected = profile_view_->SelectedItemData().has_value();
+  for (const int command :
+       {kCmdDelete, kCmdProfileName, kCmdEditProfile, kCmdFieldEditing, kCmdRestoreContents}) {
+    const bool enabled = CommandEnabled(command, selected, session_.linked_has_result());
+    if (QAction* act = action(command)) act->setEnabled(enabled);
+    if (const auto button = toolbar_actions_.find(command); button != toolbar_actions_.end()) {
+      button->second->setEnabled(enabled);
+    }
+  }
 }
 
 }  // namespace velmora::desktop

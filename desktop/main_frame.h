@@ -30,6 +30,7 @@ class CMainFrame : public QMainWindow {
   // Hands the current profile to the top-right pane, updates the contents and puts the
   // profile pane's status text into the status bar.
   void RefreshPanes();
+  void UpdateCommandEnabling();
 
   QAction* action(int command) const;
   CProfileView* profile_view() const { return profile_view_; }
@@ -54,6 +55,7 @@ class CMainFrame : public QMainWindow {
   CPropertiesView* properties_view_;
   CContentGrid* content_grid_;
   std::map<int, QAction*> actions_;
+  std::map<int, QAction*> toolbar_actions_;  // the toolbar's own buttons
 };
 
 }  // namespace velmora::desktop

@@ -233,6 +233,18 @@ TEST(ConduitProcess, OnlyAConduitOfTheSameRegistryFolderCounts) {
   EXPECT_FALSE(IsProcessRunning("tavrill", proc.path(), registry_is("/other")));
 }
 
+TEST(CommandRouting, ItemCommandsNeedASelectedItemAndRestoreAResult) {
+  for (const int command : {kCmdDelete, kCmdProfileName, kCmdEditProfile, kCmdFieldEditing}) {
+    EXPECT_FALSE(CommandEnabled(command, false, true)) << command;
+    EXPECT_TRUE(CommandEnabled(command, true, false)) << command;
+  }
+  EXPECT_FALSE(CommandEnabled(kCmdRestoreContents, true, false));
+  EXPECT_FALSE(CommandEnabled(kCmdRestoreContents, false, true));
+  EXPECT_TRUE(CommandEnabled(kCmdRestoreContents, true, true));
+  EXPECT_TRUE(CommandEnabled(kCmdNew, false, false));
+  EXPECT_TRUE(CommandEnabled(kCmdSynchronize, false, false));
+}
+
 TEST(CommandRouting, PanesAndDispatcher) {
   EXPECT_TRUE(PanePassesOn(Pane::kProperties, kCmdRestoreContents));
   EXPECT_FALSE(PanePassesOn(Pane::kContent, kCmdRestoreContents));

@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QStatusBar>
 
+#include "desktop/commands.h"
 #include "desktop/content_grid.h"
 #include "desktop/fld_mapping_page.h"
 #include "desktop/grid/result_set_table_model.h"
@@ -39,6 +40,11 @@ TEST_F(ProfileTreeTest, EmptyProfileDatabaseGivesEmptyPanes) {
   EXPECT_EQ(frame->content_grid()->shown(), ContentKind::kEmpty);
   EXPECT_EQ(frame->content_grid()->model()->columnCount(), 0);
   EXPECT_FALSE(session_.linked_connected());
+  // Nothing selected: the item commands are disabled, New is not.
+  EXPECT_FALSE(frame->action(kCmdDelete)->isEnabled());
+  EXPECT_FALSE(frame->action(kCmdRestoreContents)->isEnabled());
+  EXPECT_FALSE(frame->action(kCmdFieldEditing)->isEnabled());
+  EXPECT_TRUE(frame->action(kCmdNew)->isEnabled());
 }
 
 TEST_F(ProfileTreeTest, ItemsCarryRowTimesFivePlusKindAndTheirTexts) {
@@ -178,6 +184,8 @@ TEST_F(ProfileTreeTest, StatusTextCountsTheRowsOfTheQuery) {
   EXPECT_EQ(ConnectedStatusText(34), expected);
   EXPECT_EQ(frame->statusBar()->currentMessage().toStdString(), expected);
   EXPECT_TRUE(session_.linked_has_result());
+  EXPECT_TRUE(frame->action(kCmdDelete)->isEnabled());
+  EXPECT_TRUE(frame->action(kCmdRestoreContents)->isEnabled());
 }
 
 TEST_F(ProfileTreeTest, FailingQueryIsShownAndTheStatusNamesTheSource) {
@@ -192,6 +200,8 @@ TEST_F(ProfileTreeTest, FailingQueryIsShownAndTheStatusNamesTheSource) {
   EXPECT_EQ(shown.back().icon, prompt::Icon::kExclamation);
   EXPECT_EQ(frame->profile_view()->status_text(), bad.db_path + bad.db_dsn);
   EXPECT_FALSE(session_.linked_has_result());
+  EXPECT_TRUE(frame->action(kCmdDelete)->isEnabled());
+  EXPECT_FALSE(frame->action(kCmdRestoreContents)->isEnabled());
   // Without a result there is nothing to restore.
   const auto entries =
       frame->profile_view()->PrepareContextMenu(frame->profile_view()->topLevelItem(0));
