@@ -12,30 +12,10 @@
 
 #include "device/device_path_buffer.h"
 #include "device/windows_error_text.h"
+#include "platform/files/unique_fd.h"
 
 namespace velmora::device {
 namespace {
-
-// One open desktop file descriptor.
-class DesktopFile {
- public:
-  explicit DesktopFile(int fd) : fd_(fd) {}
-  ~DesktopFile() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  DesktopFile(const DesktopFile&) = delete;
-  DesktopFile& operator=(const DesktopFile&) = delete;
-  bool Ok() const { return fd_ >= 0; }
-  int Fd() const { return fd_; }
-  bool Close() {
-    const int fd = fd_;
-    fd_ = -1;
-    return fd < 0 || ::close(fd) == 0;
-  }
-
- private:
-  int fd_;
-};
 
 // Reads exactly `size` bytes; false with errno on a failure or an early end.
 bool ReadAll(int fd, char* buffer, std::size_t size) {
@@ -131,9 +111,9 @@ bool CopyFileToDevice(const RapiLibrary& rapi, const std::filesystem::path& desk
                       std::string_view device_path, TransferReport& report) {
   const auto write = rapi.Lookup<CeWriteFileFn>("CeWriteFile");
   if (!write) return false;
-  DesktopFile source(::open(desktop_path.c_str(), O_RDONLY | O_CLOEXEC));
+  files::UniqueFd source(::open(desktop_path.c_str(), O_RDONLY | O_CLOEXEC));
   struct stat info {};
-  if (!source.Ok() || ::fstat(source.Fd(), &info) != 0) {
+  if (!source.ok() || ::fstat(source.get(), &info) != 0) {
     report.Log("Unable to open the pdb to b copied to device Path = " + desktop_path.string());
     return false;
   }
@@ -148,7 +128,7 @@ bool CopyFileToDevice(const RapiLibrary& rapi, const std::filesystem::path& desk
   bool every_write_succeeded = true;
   auto copy_piece = [&](std::size_t size, const char* failure_line) {
     std::vector<char> buffer(size);
-    if (!ReadAll(source.Fd(), buffer.data(), size)) {
+    if (!ReadAll(source.get(), buffer.data(), size)) {
       report.Log(std::string("Create file on PPC failed Excepation ") + std::strerror(errno));
       report.SetRunError();
       return false;
@@ -228,13 +208,13 @@ bool CopyFileToDeviceInOnePiece(const RapiLibrary& rapi, const std::filesystem::
                                 std::string_view device_path) {
   const auto write = rapi.Lookup<CeWriteFileFn>("CeWriteFile");
   if (!write) return false;
-  DesktopFile source(::open(desktop_path.c_str(), O_RDONLY | O_CLOEXEC));
+  files::UniqueFd source(::open(desktop_path.c_str(), O_RDONLY | O_CLOEXEC));
   struct stat info {};
-  if (!source.Ok() || ::fstat(source.Fd(), &info) != 0 || info.st_size > 0xFFFFFFFEll) {
+  if (!source.ok() || ::fstat(source.get(), &info) != 0 || info.st_size > 0xFFFFFFFEll) {
     return false;
   }
   std::vector<char> buffer(static_cast<std::size_t>(info.st_size));
-  if (!ReadAll(source.Fd(), buffer.data(), buffer.size())) return false;
+  if (!ReadAll(source.get(), buffer.data(), buffer.size())) return false;
   DWORD error = 0;
   const HANDLE handle = CreateDeviceFile(rapi, device_path, true, &error);
   if (handle == INVALID_HANDLE_VALUE) return false;

@@ -10,29 +10,10 @@
 #include <system_error>
 
 #include "platform/files/atomic_file.h"
+#include "platform/files/unique_fd.h"
 
 namespace velmora::installer {
 namespace {
-
-class FileDescriptor {
- public:
-  explicit FileDescriptor(int fd) : fd_(fd) {}
-  ~FileDescriptor() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  FileDescriptor(const FileDescriptor&) = delete;
-  FileDescriptor& operator=(const FileDescriptor&) = delete;
-  int get() const { return fd_; }
-  // Closes now, reporting the result (a delayed write error shows up here).
-  bool Close() {
-    const int fd = fd_;
-    fd_ = -1;
-    return fd < 0 || ::close(fd) == 0;
-  }
-
- private:
-  int fd_;
-};
 
 bool Fail(std::string* error, const std::string& what) {
   if (error) *error = what + ": " + std::strerror(errno);
@@ -64,7 +45,7 @@ bool WriteThenRename(const std::filesystem::path& to, unsigned mode, std::string
 
 bool CopyFileAside(const std::filesystem::path& from, const std::filesystem::path& to,
                    std::string* error) {
-  FileDescriptor in(::open(from.c_str(), O_RDONLY | O_CLOEXEC));
+  files::UniqueFd in(::open(from.c_str(), O_RDONLY | O_CLOEXEC));
   if (in.get() < 0) return Fail(error, "cannot open " + from.string());
   struct stat info {};
   if (::fstat(in.get(), &info) != 0) return Fail(error, "cannot read " + from.string());
