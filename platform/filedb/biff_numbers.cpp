@@ -95,32 +95,38 @@ class CompoundFile {
  private:
   explicit CompoundFile(std::string_view bytes) : bytes_(bytes) {}
 
-  std::size_t SectorCount() const { return bytes_.size() / sector_size_ - 1; }
+  // Sector 0 starts after the header, which takes one sector.
+  std::size_t SectorCount() const {
+    return bytes_.size() < sector_size_ ? 0 : bytes_.size() / sector_size_ - 1;
+  }
 
   std::optional<std::string_view> Sector(std::uint32_t index) const {
     if (index >= SectorCount()) return std::nullopt;
     return bytes_.substr((std::size_t{index} + 1) * sector_size_, sector_size_);
   }
 
+  // Only the first FAT sectors that cover every sector of the file are read: entries past the
+  // last sector are never used, and a damaged DIFAT that lists sectors again and again (or
+  // loops) would otherwise make the table grow with the square of the file size.
   bool LoadFat() {
+    const std::size_t words = sector_size_ / 4;
+    const std::size_t needed = (SectorCount() + words - 1) / words;
     std::vector<std::uint32_t> fat_sectors;
-    for (std::size_t i = 0; i < kHeaderFatEntries; ++i) {
-      const std::uint32_t s = U32(bytes_, 0x4C + 4 * i);
-      if (s < SectorCount()) fat_sectors.push_back(s);
-    }
+    const auto add = [&](std::uint32_t s) {
+      if (s < SectorCount() && fat_sectors.size() < needed) fat_sectors.push_back(s);
+    };
+    for (std::size_t i = 0; i < kHeaderFatEntries; ++i) add(U32(bytes_, 0x4C + 4 * i));
     std::uint32_t difat = U32(bytes_, 0x44);
-    for (std::size_t guard = 0; difat < SectorCount() && guard < SectorCount(); ++guard) {
+    for (std::size_t guard = 0;
+         difat < SectorCount() && guard < SectorCount() && fat_sectors.size() < needed; ++guard) {
       const std::string_view sector = *Sector(difat);
-      const std::size_t words = sector_size_ / 4;
-      for (std::size_t i = 0; i + 1 < words; ++i) {
-        const std::uint32_t s = U32(sector, 4 * i);
-        if (s < SectorCount()) fat_sectors.push_back(s);
-      }
+      for (std::size_t i = 0; i + 1 < words; ++i) add(U32(sector, 4 * i));
       difat = U32(sector, 4 * (words - 1));
     }
+    fat_.reserve(fat_sectors.size() * words);
     for (std::uint32_t s : fat_sectors) {
       const std::string_view sector = *Sector(s);
-      for (std::size_t i = 0; i < sector_size_ / 4; ++i) fat_.push_back(U32(sector, 4 * i));
+      for (std::size_t i = 0; i < words; ++i) fat_.push_back(U32(sector, 4 * i));
     }
     return !fat_.empty();
   }

@@ -1,7 +1,8 @@
 #include "platform/filedb/table_data.h"
 
 #include <algorithm>
-#include <set>
+#include <unordered_map>
+#include <unordered_set>
 
 #include "platform/text/utf.h"
 
@@ -23,21 +24,28 @@ std::size_t CodePointCount(const std::string& s) {
 
 std::vector<std::string> UniqueColumnNames(const std::vector<std::string>& raw) {
   std::vector<std::string> names;
-  std::set<std::string> taken;
+  names.reserve(raw.size());
+  std::unordered_set<std::string> taken(raw.size());
   for (const std::string& name : raw) {
     if (!name.empty()) taken.insert(FoldCase(name));
   }
-  std::set<std::string> used;
+  std::unordered_set<std::string> used(raw.size());
+  // The smallest free suffix of a base only grows as names are used, so the search for the
+  // next one starts where the last one ended; a header of one name repeated stays linear.
+  std::unordered_map<std::string, int> next_suffix;
   for (std::size_t i = 0; i < raw.size(); ++i) {
     std::string name = raw[i].empty() ? "F" + std::to_string(i + 1) : raw[i];
-    if (used.count(FoldCase(name)) != 0 || (raw[i].empty() && taken.count(FoldCase(name)) != 0)) {
+    std::string folded = FoldCase(name);
+    if (used.count(folded) != 0 || (raw[i].empty() && taken.count(folded) != 0)) {
+      int& n = next_suffix.try_emplace(folded, 1).first->second;
       const std::string base = name;
-      for (int n = 1;; ++n) {
+      for (;; ++n) {
         name = base + std::to_string(n);
-        if (used.count(FoldCase(name)) == 0 && taken.count(FoldCase(name)) == 0) break;
+        folded = FoldCase(name);
+        if (used.count(folded) == 0 && taken.count(folded) == 0) break;
       }
     }
-    used.insert(FoldCase(name));
+    used.insert(folded);
     names.push_back(name);
   }
   return names;

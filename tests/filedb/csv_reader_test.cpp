@@ -49,6 +49,10 @@ TEST(ParseCsv, ReadsRfc4180Text) {
        "Name,,name,F2\n1,2,3,4\n",
        {"Name", "F21", "name1", "F2"},
        {{"1", "2", "3", "4"}}},
+      {"a repeated name skips suffixes that are taken",
+       "a,A,a,a1,a\n1,2,3,4,5\n",
+       {"a", "A2", "a3", "a1", "a4"},
+       {{"1", "2", "3", "4", "5"}}},
       {"UTF-8 with byte-order mark", "\xEF\xBB\xBFS\xC3\xB8ren\nx\n", {"S\xC3\xB8ren"}, {{"x"}}},
       {"UTF-16 LE with byte-order mark",
        std::string("\xFF\xFEN\0\n\0\xF8\0\n\0", 10),
@@ -69,6 +73,18 @@ TEST(ParseCsv, ReadsRfc4180Text) {
     EXPECT_EQ(Names(*table), c.names);
     EXPECT_EQ(Rows(*table), c.rows);
   }
+}
+
+TEST(ParseCsv, AHeaderOfOneNameRepeatedGetsNumberedColumns) {
+  std::string header = "x";
+  for (int i = 1; i < 5000; ++i) header += ",x";
+  const auto table = ParseCsv(header + "\n", "t.csv", nullptr);
+  ASSERT_TRUE(table);
+  const std::vector<std::string> names = Names(*table);
+  ASSERT_EQ(names.size(), 5000u);
+  EXPECT_EQ(names[0], "x");
+  EXPECT_EQ(names[1], "x1");
+  EXPECT_EQ(names[4999], "x4999");
 }
 
 TEST(ParseCsv, RefusesDamagedText) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "platform/filedb/biff_numbers.h"
 #include "platform/filedb/file_database.h"
 #include "platform/filedb/xls_serial_dates.h"
 #include "tests/filedb/staged_query.h"
@@ -99,6 +100,43 @@ TEST_F(ExcelStaging, DamagedWorkbooksFailNamingFileAndProblem) {
     EXPECT_NE(error.find(file.string() + ": "), std::string::npos) << error;
     EXPECT_NE(error.find(c.problem), std::string::npos) << error;
     EXPECT_EQ(tmp_.StagingFolderCount(), 0u);
+  }
+}
+
+// Little-endian header fields of the compound file that holds the workbook.
+void Put16(std::string& bytes, std::size_t at, unsigned value) {
+  bytes[at] = static_cast<char>(value & 0xFF);
+  bytes[at + 1] = static_cast<char>(value >> 8);
+}
+
+void Put32(std::string& bytes, std::size_t at, std::uint32_t value) {
+  for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<char>((value >> (8 * i)) & 0xFF);
+}
+
+TEST(BiffNumbers, DamagedContainersGiveNoNumbersOrTheSameOnes) {
+  const std::string good = velmora::testing::ReadFileBytes(kWorkbook);
+  ASSERT_GE(good.size(), 1024u);
+  const std::vector<BiffNumber> numbers = ReadSheetNumbersFromBytes(good, "Contacts");
+  ASSERT_FALSE(numbers.empty());
+
+  // A header that declares 4096-byte sectors on a file shorter than one sector.
+  std::string short_file = good.substr(0, 600);
+  Put16(short_file, 0x1E, 12);
+  EXPECT_TRUE(ReadSheetNumbersFromBytes(short_file, "Contacts").empty());
+
+  // Every header slot names the first FAT sector again and the DIFAT chain loops on itself:
+  // the repeats are ignored and the cells read as before.
+  std::string repeats = good;
+  const std::uint32_t first_fat = static_cast<unsigned char>(good[0x4C]) |
+                                  static_cast<unsigned char>(good[0x4D]) << 8;
+  for (std::size_t slot = 1; slot < 109; ++slot) Put32(repeats, 0x4C + 4 * slot, first_fat);
+  Put32(repeats, 0x44, first_fat);
+  const std::vector<BiffNumber> again = ReadSheetNumbersFromBytes(repeats, "Contacts");
+  ASSERT_EQ(again.size(), numbers.size());
+  for (std::size_t i = 0; i < numbers.size(); ++i) {
+    EXPECT_EQ(again[i].row, numbers[i].row);
+    EXPECT_EQ(again[i].column, numbers[i].column);
+    EXPECT_EQ(again[i].value, numbers[i].value);
   }
 }
 
