@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "db/type_codes.h"
+#include "platform/handheld/contact_store.h"
 #include "platform/registry/hive_format.h"
 #include "tests/transfer/memory_result_set.h"
 #include "transfer/category_list.h"
@@ -53,6 +54,22 @@ bool PdbSeeds(const fs::path& dir) {
   return transfer::CreateDeviceBackupPdb(dir / "empty_backup.pdb", names) &&
          transfer::WriteDeviceBackupPdb(dir / "backup.pdb", names, {contact, contact}) &&
          transfer::WriteTablePdb(rows, dir / "table.pdb", "Table");
+}
+
+// What the desktop leaves for the agent: a backup (as above) and a transfer file whose columns
+// are named after handheld fields, with dates both as dates and as time stamps.
+bool AgentSeeds(const fs::path& dir) {
+  const auto& field = velmora::handheld::ContactFieldNames();
+  velmora::testing::MemoryResultSet rows(
+      {{field[1], db::kTypeChar, 20, 0},
+       {field[44], db::kTypeDate, 10, 0},
+       {field[45], db::kTypeTimestamp, 19, 0},
+       {field[30], db::kTypeChar, 20, 0},
+       {"Unknown", db::kTypeInteger, 10, 0}},
+      {{std::string("Ann"), db::Date{1970, 2, 28}, db::Timestamp{2008, 3, 15, 13, 45, 30, 0},
+        std::string("12/31/1999"), std::int64_t{5}},
+       {db::Null{}, db::Null{}, db::Null{}, db::Null{}, db::Null{}}});
+  return PdbSeeds(dir) && transfer::WriteTablePdb(rows, dir / "transfer.pdb", "Contacts");
 }
 
 bool PimSeeds(const fs::path& dir) {
@@ -102,12 +119,13 @@ int main(int argc, char** argv) {
   fs::path out = argv[1];
   std::error_code error;
   for (const char* target : {"fuzz_pdb_reader", "fuzz_pim_reader", "fuzz_category_line",
-                             "fuzz_registry_hive", "fuzz_filedb_csv"}) {
+                             "fuzz_registry_hive", "fuzz_filedb_csv", "fuzz_agent_contact_files"}) {
     fs::create_directories(out / target, error);
   }
   bool ok = PdbSeeds(out / "fuzz_pdb_reader") && PimSeeds(out / "fuzz_pim_reader") &&
             CategorySeeds(out / "fuzz_category_line") &&
-            RegistrySeeds(out / "fuzz_registry_hive") && CsvSeeds(out / "fuzz_filedb_csv");
+            RegistrySeeds(out / "fuzz_registry_hive") && CsvSeeds(out / "fuzz_filedb_csv") &&
+            AgentSeeds(out / "fuzz_agent_contact_files");
   if (!ok) std::cerr << "velmora-fuzz-seeds: could not write the seeds in " << out << "\n";
   return ok ? 0 : 1;
 }

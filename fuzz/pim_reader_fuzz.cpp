@@ -13,7 +13,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   static const std::vector<std::string> mapped(transfer::kPimFieldNames.begin(),
                                                transfer::kPimFieldNames.end());
   transfer::FindPimDamage(bytes);
-  long count = std::min(transfer::PimRecordCount(bytes), 64L);
+  long count = std::min(transfer::PimRecordCount(bytes), 16L);
   for (long r = 0; r <= count + 1; ++r) {
     std::vector<std::string> slots;
     transfer::PimRecordByCode(bytes, r, mapped, slots);
