@@ -6,6 +6,7 @@
 #include "conduit/file_names.h"
 #include "device/device_agent.h"
 #include "device/device_files.h"
+#include "platform/files/crash_point.h"
 #include "profile/field_catalogue.h"
 #include "transfer/device_backup.h"
 #include "transfer/pdb_writer.h"
@@ -68,10 +69,14 @@ bool RotateCustomBackups(const std::filesystem::path& app_folder, std::string_vi
   if (free_generation == 0) {
     free_generation = kBackupGenerations;
     if (!std::filesystem::remove(path(kBackupGenerations), error)) return false;
+    files::CrashPoint("backup rotation");
   }
+  // Oldest first, so that a run stopped half way leaves a gap, never two copies of one
+  // generation, and the next rotation fills the gap.
   for (int g = free_generation; g >= 2; --g) {
     std::filesystem::rename(path(g - 1), path(g), error);
     if (error) return false;
+    files::CrashPoint("backup rotation");
   }
   return true;
 }
@@ -91,6 +96,7 @@ bool BackupCustomDatabase(RunContext& context, const profile::ProfileRecord& pro
   if (written) {
     std::filesystem::rename(aside, newest, error);
     written = !error;
+    files::CrashPoint("backup rename");
   }
   if (!written) {
     std::filesystem::remove(aside, error);

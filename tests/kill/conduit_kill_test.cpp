@@ -77,7 +77,43 @@ bool CheckedOtherwise(const std::string& name) {
          name.find("ContactConduitlog.log") != std::string::npos ||
          name.find("Orvendel.mdb") != std::string::npos ||
          name.find("people.db") != std::string::npos || IsDatabaseCompanion(name) ||
-         name.ends_with(".tmp") || name.ends_with(".lock");
+         name.ends_with(".tmp") || name.ends_with(".lock") || name.starts_with("app/Backup/Backup_");
+}
+
+// The backup generations in generation order, a missing one left out.
+std::vector<FileCopy> Generations(const Tree& tree) {
+  std::vector<FileCopy> generations;
+  for (const auto& [name, file] : tree) {
+    if (name.starts_with("app/Backup/Backup_") && name.ends_with(".pdb")) {
+      generations.push_back(file);
+    }
+  }
+  return generations;
+}
+
+bool SameGenerations(const std::vector<FileCopy>& a, std::size_t count,
+                     const std::vector<FileCopy>& b) {
+  if (count > a.size() || count > b.size()) return false;
+  for (std::size_t i = 0; i < count; ++i) {
+    if (!SameContent(a[i], b[i])) return false;
+  }
+  return true;
+}
+
+// A rotation moves the generations up one at a time, oldest first, and only then puts the
+// new backup first; a kill on the way leaves the earlier generations in their order, with a
+// gap where one has already moved (and the oldest gone when all were kept).
+bool GenerationsOldOrNewOrRotating(const Tree& before, const Tree& after, const Tree& now) {
+  const std::vector<FileCopy> old_ones = Generations(before);
+  const std::vector<FileCopy> new_ones = Generations(after);
+  const std::vector<FileCopy> found = Generations(now);
+  if (found.size() == new_ones.size() && SameGenerations(found, found.size(), new_ones)) {
+    return true;
+  }
+  const bool oldest_may_go =
+      old_ones.size() == static_cast<std::size_t>(conduit::kBackupGenerations);
+  return found.size() + (oldest_may_go ? 1 : 0) >= old_ones.size() &&
+         SameGenerations(found, found.size(), old_ones);
 }
 
 std::set<std::string> BackupContents(const Tree& tree) {
@@ -167,6 +203,9 @@ class ConduitKillTest : public ::testing::TestWithParam<SyncCase> {
     if (device != device_before && device != device_after) {
       problems.push_back("handheld holds " + std::to_string(device.size()) +
                          " contacts, neither the old nor the new ones");
+    }
+    if (!GenerationsOldOrNewOrRotating(before, after, now)) {
+      problems.push_back("the backup generations are neither the old, the new nor a rotation");
     }
     const std::set<std::string> backups_now = BackupContents(now);
     for (const auto& [name, file] : before) {
