@@ -11,7 +11,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <atomic>
 #include <chrono>
 #include <map>
 #include <optional>
@@ -262,32 +261,43 @@ TEST_P(UnplugSweepTest, UnpluggedDuringEveryCopy) {
   }
 }
 
-// Detaches the handheld as soon as the conduit has asked the agent for `code`.
+// Detaches the handheld as soon as the conduit has asked the agent for `code`. The watcher is
+// a process of its own, started before the conduit's child: a thread polling SQLite while the
+// test forks could leave the child a mutex that nobody will ever release.
 class AgentUnplugger {
  public:
-  AgentUnplugger(std::filesystem::path handheld, std::uint32_t code)
-      : thread_([this, handheld = std::move(handheld), code] {
-          auto registry = handheld::DeviceRegistry::Open(handheld, false);
-          while (registry && !stop_) {
-            if (registry->ReadDword(handheld::DeviceRoot::kClassesRoot, device::kAgentKey,
-                                    "SyncFlag") == code) {
-              handheld::DetachHandheld();
-              fired_ = true;
-              return;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-          }
-        }) {}
-  ~AgentUnplugger() {
-    stop_ = true;
-    thread_.join();
+  AgentUnplugger(const std::filesystem::path& handheld, std::uint32_t code) : pid_(::fork()) {
+    if (pid_ != 0) return;
+    auto registry = handheld::DeviceRegistry::Open(handheld, false);
+    while (registry) {
+      if (registry->ReadDword(handheld::DeviceRoot::kClassesRoot, device::kAgentKey,
+                              "SyncFlag") == code) {
+        ::_exit(handheld::DetachHandheld() ? 0 : 3);
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    ::_exit(2);
   }
-  bool Fired() const { return fired_; }
+  AgentUnplugger(const AgentUnplugger&) = delete;
+  AgentUnplugger& operator=(const AgentUnplugger&) = delete;
+  ~AgentUnplugger() { Stop(); }
+
+  // Stops the watcher if it is still waiting; true when it saw the request and unplugged.
+  bool Stop() {
+    if (!stopped_) {
+      stopped_ = true;
+      if (pid_ > 0 && ::waitpid(pid_, &status_, WNOHANG) == 0) {
+        ::kill(pid_, SIGKILL);
+        ::waitpid(pid_, &status_, 0);
+      }
+    }
+    return pid_ > 0 && WIFEXITED(status_) && WEXITSTATUS(status_) == 0;
+  }
 
  private:
-  std::atomic<bool> stop_{false};
-  std::atomic<bool> fired_{false};
-  std::thread thread_;
+  pid_t pid_;
+  bool stopped_ = false;
+  int status_ = 0;
 };
 
 // The agent request of each agent run of the sync type, in order.
@@ -320,7 +330,7 @@ TEST_P(UnplugSweepTest, UnpluggedWhileTheAgentRuns) {
       {
         AgentUnplugger unplugger(world_.Handheld(), requests[run]);
         ending = RunChild();
-        EXPECT_TRUE(unplugger.Fired()) << "agent request " << requests[run] << " never came";
+        EXPECT_TRUE(unplugger.Stop()) << "agent request " << requests[run] << " never came";
       }
       ExpectWholeOrNothing(
           ending, start, whole, log_start,
