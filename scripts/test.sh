@@ -1,20 +1,20 @@
 #!/usr/bin/env bash
 # Sets up a Debian 12 machine, builds Velmora with warnings as errors, runs the whole test suite
-# and then each fuzz target briefly. Usage: scripts/test.sh [ctest arguments...]
-# VELMORA_SUITE chooses where the suite runs: "normal" (the default) in build, "sanitized" in
-# the AddressSanitizer/UBSan build (build-asan; build is still compiled), "both" in both.
-# CI runs the normal suite; scripts/sanitize.sh runs the sanitized one alone.
+# in the normal build and again in the AddressSanitizer/LeakSanitizer/UBSan build, and then
+# each fuzz target briefly. Usage: scripts/test.sh [ctest arguments...]
+# VELMORA_SUITE chooses where the suite runs: "both" (the default, what CI runs), "normal" in
+# build alone, "sanitized" in build-asan alone. scripts/sanitize.sh runs the sanitized one.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
-suite=${VELMORA_SUITE:-normal}
+suite=${VELMORA_SUITE:-both}
 case "$suite" in
   normal | sanitized | both) ;;
   *) echo "test: VELMORA_SUITE must be normal, sanitized or both, not '$suite'" >&2; exit 2 ;;
 esac
 "$top/scripts/setup-debian.sh"
-cmake -S "$top" -B "$top/build" -DVELMORA_WERROR=ON
-cmake --build "$top/build" -j"$(nproc)"
 if [ "$suite" != sanitized ]; then
+  cmake -S "$top" -B "$top/build" -DVELMORA_WERROR=ON
+  cmake --build "$top/build" -j"$(nproc)"
   # A test that fails is run once more, alone, and the suite fails only if it fails again; the
   # first failure stays in the log, marked, so that an intermittent fault is not lost.
   (cd "$top/build" && export QT_QPA_PLATFORM=offscreen &&

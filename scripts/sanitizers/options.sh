@@ -19,6 +19,9 @@ run_sanitized_suite() {
   cmake -S "$top" -B "$build" -DVELMORA_WERROR=ON -DVELMORA_SANITIZE=ON >/dev/null
   cmake --build "$build" -j"$jobs"
   export_sanitizer_options
-  (cd "$build" && QT_QPA_PLATFORM=offscreen \
-    ctest --output-on-failure -j"$jobs" --timeout 900 "$@")
+  # As in the normal suite, a failed test runs once more alone before the suite fails.
+  (cd "$build" && export QT_QPA_PLATFORM=offscreen &&
+    { ctest --output-on-failure -j"$jobs" --timeout 900 "$@" ||
+      { echo "test: INTERMITTENT? rerunning the failed sanitized tests alone" >&2
+        ctest --output-on-failure --rerun-failed --timeout 900; }; })
 }
