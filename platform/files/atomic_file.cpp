@@ -1,9 +1,11 @@
 #include "platform/files/atomic_file.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <random>
@@ -40,6 +42,45 @@ bool WriteAll(int fd, const char* data, std::size_t size, off_t offset, bool pos
     offset += done;
   }
   return true;
+}
+
+bool AllDigits(std::string_view text) {
+  return !text.empty() &&
+         std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+bool ProcessIsGone(const std::string& pid_text) {
+  if (pid_text.size() > 9) return false;
+  const pid_t pid = static_cast<pid_t>(std::stol(pid_text));
+  return pid > 0 && pid != getpid() && kill(pid, 0) != 0 && errno == ESRCH;
+}
+
+// A fresh name of `target` (".<leaf>.<pid>.<digits><ending>") whose writer no longer runs: a
+// process killed while writing aside leaves its temporary file behind.
+bool IsLeftByAGoneWriter(const std::string& name, const std::string& leaf,
+                         const std::string& ending) {
+  const std::string prefix = "." + leaf + ".";
+  if (name.size() <= prefix.size() + ending.size() || !name.starts_with(prefix) ||
+      !name.ends_with(ending)) {
+    return false;
+  }
+  const std::string_view middle =
+      std::string_view(name).substr(prefix.size(), name.size() - prefix.size() - ending.size());
+  const std::size_t dot = middle.find('.');
+  if (dot == std::string_view::npos) return false;
+  const std::string pid(middle.substr(0, dot));
+  return AllDigits(pid) && AllDigits(middle.substr(dot + 1)) && ProcessIsGone(pid);
+}
+
+void RemoveLeftovers(const std::filesystem::path& target, const std::string& temp_ending) {
+  const std::string leaf = target.filename().string();
+  const std::string ending = temp_ending.empty() ? std::string(".tmp") : temp_ending;
+  std::error_code error;
+  const std::filesystem::path folder = target.parent_path().empty() ? "." : target.parent_path();
+  for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
+    const std::string name = entry.path().filename().string();
+    if (IsLeftByAGoneWriter(name, leaf, ending)) std::filesystem::remove(entry.path(), error);
+  }
 }
 
 void SyncFolder(const std::filesystem::path& folder) {
@@ -124,6 +165,7 @@ bool AtomicFile::Rename() {
   temp_.clear();
   if (options_.sync_folder) SyncFolder(target_.parent_path());
   CrashPoint("file replaced");
+  if (!options_.fixed_temp_name) RemoveLeftovers(target_, options_.temp_ending);
   return true;
 }
 

@@ -56,6 +56,7 @@ class AtomicFile {
   // Flushes, sets the mode, syncs and closes; the target is not touched yet.
   bool Sync();
   // Renames the synced file over the target (and syncs the folder); false leaves the target.
+  // Then removes what writers of the same target that were killed left aside.
   bool Rename();
   // Sync and Rename.
   bool Commit() { return Sync() && Rename(); }

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <fstream>
@@ -127,6 +129,35 @@ TEST(AtomicFileTest, AWriterThatFillsTheFileByNameGetsItsEnding) {
   ASSERT_TRUE(file.Rename());
   EXPECT_EQ(ReadFileBytes(target), "new table");
   EXPECT_EQ(EntriesIn(dir.path()), 1u);
+}
+
+// A pid that no process has any more: a child that has ended and been reaped.
+pid_t GonePid() {
+  const pid_t pid = ::fork();
+  if (pid == 0) ::_exit(0);
+  ::waitpid(pid, nullptr, 0);
+  return pid;
+}
+
+TEST(AtomicFileTest, ACommitRemovesWhatKilledWritersOfTheSameTargetLeftAside) {
+  TempDir dir;
+  const fs::path target = dir.path() / "contacts.pdb";
+  const std::string gone = std::to_string(GonePid());
+  const std::string alive = std::to_string(::getppid());
+  const std::vector<std::string> removed = {".contacts.pdb." + gone + ".012345.tmp"};
+  const std::vector<std::string> kept = {
+      ".contacts.pdb." + alive + ".042.tmp",     // its writer still runs
+      ".other.pdb." + gone + ".012345.tmp",      // another target
+      ".contacts.pdb." + gone + ".012345.dbf",   // another ending
+      ".contacts.pdb." + gone + ".x1.tmp",       // not a name this module makes
+      "contacts.pdb." + gone + ".012345.tmp",    // not hidden
+  };
+  for (const auto& name : removed) WriteFileBytes(dir.path() / name, "left");
+  for (const auto& name : kept) WriteFileBytes(dir.path() / name, "keep");
+  ASSERT_TRUE(WriteFileAtomically(target, "new"));
+  EXPECT_EQ(ReadFileBytes(target), "new");
+  for (const auto& name : removed) EXPECT_FALSE(fs::exists(dir.path() / name)) << name;
+  for (const auto& name : kept) EXPECT_TRUE(fs::exists(dir.path() / name)) << name;
 }
 
 }  // namespace
