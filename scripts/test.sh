@@ -2,8 +2,8 @@
 # Sets up a Debian 12 machine, builds Velmora with warnings as errors, runs the whole test suite
 # in the normal build and again in the AddressSanitizer/LeakSanitizer/UBSan build, and then
 # each fuzz target briefly. Usage: scripts/test.sh [ctest arguments...]
-# VELMORA_SUITE chooses where the suite runs: "both" (the default, what CI runs), "normal" in
-# build alone, "sanitized" in build-asan alone. scripts/sanitize.sh runs the sanitized one.
+# VELMORA_SUITE chooses where the suite runs: "both" (the default), "normal" in build alone,
+# "sanitized" in build-asan alone (what CI runs: one cold build instead of two).
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 suite=${VELMORA_SUITE:-both}
