@@ -77,9 +77,12 @@ void RemoveLeftovers(const std::filesystem::path& target, const std::string& tem
   const std::string ending = temp_ending.empty() ? std::string(".tmp") : temp_ending;
   std::error_code error;
   const std::filesystem::path folder = target.parent_path().empty() ? "." : target.parent_path();
-  for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
-    const std::string name = entry.path().filename().string();
-    if (IsLeftByAGoneWriter(name, leaf, ending)) std::filesystem::remove(entry.path(), error);
+  // Stepped with an error code: a folder that changes under the walk ends it, never throws.
+  for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end;
+       it.increment(error)) {
+    const std::string name = it->path().filename().string();
+    std::error_code ignored;
+    if (IsLeftByAGoneWriter(name, leaf, ending)) std::filesystem::remove(it->path(), ignored);
   }
 }
 
