@@ -1,6 +1,6 @@
 // The one owner of an open file descriptor: closes it when it goes, or now through Close(),
 // which reports the result (a delayed write error shows up there). Used by the copies of the
-// device link and the installer; Qt-free.
+// device link, the installer and the registry hive store; Qt-free.
 #pragma once
 
 #include <unistd.h>

@@ -15,6 +15,7 @@
 #include <utility>
 
 #include "platform/files/atomic_file.h"
+#include "platform/files/unique_fd.h"
 
 namespace velmora::registry {
 namespace {
@@ -24,26 +25,7 @@ namespace fs = std::filesystem;
 // Far above any real hive; keeps a stray huge file from being read into memory.
 constexpr off_t kMaxHiveBytes = off_t{64} << 20;
 
-class UniqueFd {
- public:
-  explicit UniqueFd(int fd) : fd_(fd) {}
-  ~UniqueFd() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  UniqueFd(const UniqueFd&) = delete;
-  UniqueFd& operator=(const UniqueFd&) = delete;
-
-  int get() const { return fd_; }
-  bool valid() const { return fd_ >= 0; }
-  // Closes now so that a failing close (a lost write) can be seen.
-  bool Close() {
-    const int fd = std::exchange(fd_, -1);
-    return fd < 0 || ::close(fd) == 0;
-  }
-
- private:
-  int fd_;
-};
+using files::UniqueFd;
 
 void Report(const std::string& message) {
   std::fprintf(stderr, "velmora registry: %s\n", message.c_str());
@@ -72,7 +54,7 @@ struct FileBytes {
 FileBytes ReadWholeFile(const fs::path& file) {
   FileBytes result;
   UniqueFd fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC));
-  if (!fd.valid()) {
+  if (!fd.ok()) {
     result.status = errno == ENOENT ? ReadStatus::kMissing : ReadStatus::kFailed;
     result.error = ErrnoText();
     return result;
@@ -138,7 +120,7 @@ class WriteLock {
  public:
   explicit WriteLock(const fs::path& lock_file)
       : fd_(::open(lock_file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644)) {
-    while (fd_.valid() && !locked_) {
+    while (fd_.ok() && !locked_) {
       if (::flock(fd_.get(), LOCK_EX) == 0) {
         locked_ = true;
       } else if (errno != EINTR) {
