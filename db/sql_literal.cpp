@@ -66,6 +66,25 @@ std::string QuoteIdentifier(std::string_view name) {
   return out;
 }
 
+std::string SourceIdentifier(std::string_view name, bool mysql_source) {
+  return mysql_source ? std::string(name) : QuoteIdentifier(name);
+}
+
+std::string BareIdentifier(std::string_view stored) {
+  if (stored.size() < 2 || stored.front() != '"' || stored.back() != '"') return std::string(stored);
+  std::string bare;
+  const std::string_view inner = stored.substr(1, stored.size() - 2);
+  for (std::size_t i = 0; i < inner.size(); ++i) {
+    if (inner[i] == '"') {
+      // A lone quote inside cannot come from QuoteIdentifier: the name was never quoted by us.
+      if (i + 1 >= inner.size() || inner[i + 1] != '"') return std::string(stored);
+      ++i;
+    }
+    bare.push_back(inner[i]);
+  }
+  return bare;
+}
+
 std::string SqlLiteral(std::string_view type, std::string_view text) {
   if (text == "NULL") return "NULL";
   if (type == "SQL_CHAR" || type == "SQL_TYPE_TIMESTAMP" || type == "SQL_DATE" ||

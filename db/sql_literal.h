@@ -18,6 +18,15 @@ std::string QuoteText(std::string_view text);
 // end the identifier early and carry the rest of itself into the statement.
 std::string QuoteIdentifier(std::string_view name);
 
+// An identifier of a user's database as a statement names it: bare for MySQL sources (which
+// read double quotes as text), quoted by `QuoteIdentifier` for every other source.
+std::string SourceIdentifier(std::string_view name, bool mysql_source);
+
+// A column name as a profile stores it, made bare: a name kept between double quotes (with inner
+// quotes doubled) loses them; any other name is returned as it is. Mapped names are stored bare
+// and quoted only where a statement is built; this reads the quoted form that older profiles hold.
+std::string BareIdentifier(std::string_view stored);
+
 // The literal for `text` in a column of type `db_data_type` ("SQL_CHAR", "SQL_INTEGER", …).
 // The text "NULL" always gives NULL. An unknown type name gives an empty text.
 std::string SqlLiteral(std::string_view db_data_type, std::string_view text);

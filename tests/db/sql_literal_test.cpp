@@ -72,5 +72,25 @@ TEST(SqlLiteral, CleansNumbersKeepingDotsOnlyWhenAsked) {
   EXPECT_EQ(QuoteText("''"), "''''''");
 }
 
+TEST(Identifiers, StoredNamesComeBackBareAndQuoteBackExactly) {
+  const struct {
+    const char* stored;
+    const char* bare;
+  } cases[] = {
+      {"FirstName", "FirstName"},       {"\"FirstName\"", "FirstName"},
+      {"\"Na\"\"me\"", "Na\"me"},      {"\"a\"b\"", "\"a\"b\""},
+      {"\"", "\""},                     {"\"\"", ""},
+      {"Prénom Ünï", "Prénom Ünï"},    {"\"First \"\"x\"\" Name\"", "First \"x\" Name"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(BareIdentifier(c.stored), c.bare) << c.stored;
+    if (std::string_view(c.stored).starts_with('"') && BareIdentifier(c.stored) != c.stored) {
+      EXPECT_EQ(QuoteIdentifier(BareIdentifier(c.stored)), c.stored);
+    }
+  }
+  EXPECT_EQ(SourceIdentifier("a\"b", false), "\"a\"\"b\"");
+  EXPECT_EQ(SourceIdentifier("a b", true), "a b");
+}
+
 }  // namespace
 }  // namespace velmora::db
