@@ -3,9 +3,11 @@
 // requested one with "LIMIT n OFFSET m". Memory stays flat in the size of the result, which
 // drivers with static cursors (SQLite, PostgreSQL, MariaDB) would otherwise hold whole.
 //
-// The count is taken once, on open; rows added later are not shown, rows removed later end
-// the result early (a move to them fails). A query without ORDER BY is read in the engine's
-// own order, which for a single table is its storage order. Nothing here throws.
+// The count is taken once, on open. Rows another program adds or removes later are seen by
+// the windows read after that: rows added after the last one counted are not shown, rows
+// added or removed before a window shift it, and rows removed end the result early (a move
+// past the new end fails). A query without ORDER BY is read in the engine's own order, which
+// for a single table is its storage order. Nothing here throws.
 #pragma once
 
 #include <sql.h>
