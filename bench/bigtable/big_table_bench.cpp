@@ -199,7 +199,8 @@ class World {
       if (!maria.Available()) return maria.SkipReason();
       if (!maria.Sql(FillSql(engine, rows))) return "could not fill the MariaDB table";
       maria.AddDataSource(odbc_, kDsn[engine]);
-      profile += "DBType = 0, DBDSN = '" + std::string(kDsn[engine]) + "'";
+      // A MySQL-kind profile names its tables and columns bare (connection type 3).
+      profile += "DBType = 0, connectionType = 3, DBDSN = '" + std::string(kDsn[engine]) + "'";
       *client = {
           "mariadb", "--socket=" + maria.Socket(), "-u", maria.User(), maria.Database(), "-e",
           screen};
