@@ -67,11 +67,23 @@ bool WindowedResultSet::InWindow(long row) const {
   return window_start_ >= 0 && row >= window_start_ && row < window_start_ + window_rows_;
 }
 
+long WindowedResultSet::WindowStartFor(long row) const {
+  // A view scrolling on past either end of the window goes on that way, so the next window
+  // lies ahead of it with a few rows of the screen behind; a jump is centred on its row.
+  const long behind = window_rows_ / 8;
+  if (window_start_ >= 0) {
+    const long end = window_start_ + window_rows_;
+    if (row >= end && row < end + window_rows_) return row - behind;
+    if (row < window_start_ && row >= window_start_ - window_rows_) {
+      return std::max(0L, row - window_rows_ + 1 + behind);
+    }
+  }
+  return std::max(0L, row - window_rows_ / 2);
+}
+
 bool WindowedResultSet::MoveToRow(long row) {
   if (!open_ || row < 0 || row >= row_count_) return false;
-  // The window is centred on the row, so that a view scrolling either way finds its next rows
-  // already held.
-  if (!InWindow(row) && !OpenWindow(std::max(0L, row - window_rows_ / 2))) return false;
+  if (!InWindow(row) && !OpenWindow(WindowStartFor(row))) return false;
   return window_.MoveToRow(row - window_start_);
 }
 

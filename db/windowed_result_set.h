@@ -59,6 +59,7 @@ class WindowedResultSet : public ResultSet {
 
   bool OpenWindow(long first);
   bool InWindow(long row) const;
+  long WindowStartFor(long row) const;
   const Column* ColumnAt(int column) const;
 
   long window_rows_;

@@ -122,6 +122,7 @@ TEST_P(WindowedResultSetTest, ReadsTheSameRowsAsTheWholeResultAcrossWindowEdges)
                        0,
                        kWindow / 2,
                        kRows / 2 - kWindow,
+                       kRows / 2 - kWindow - 1,  // one step back past the window's start
                        kRows - kWindow};
   for (const char* sql : {"SELECT id, name, born, score FROM Big",
                           "SELECT name, score, born FROM Big WHERE id > 0 ORDER BY name DESC"}) {
