@@ -181,7 +181,7 @@ class World {
     if (engine == kSqlite) {
       const fs::path table = app_ / "SampleContactsDB.mdb";
       if (!SqliteExec(table, FillSql(engine, rows))) return "could not fill " + table.string();
-      profile += "DBType = 1, DBDSN = 'SampleContactsDB.mdb'";
+      profile += "DBType = 1, connectionType = 0, DBDSN = 'SampleContactsDB.mdb'";
       *client = {"sqlite3", "-header", table.string(), screen};
     } else if (engine == kPostgres) {
       PgServer& pg = PgServer::Shared();
@@ -191,7 +191,7 @@ class World {
         return "could not fill the PostgreSQL table";
       }
       pg.AddDataSource(odbc_, kDsn[engine]);
-      profile += "DBType = 0, DBDSN = '" + std::string(kDsn[engine]) + "'";
+      profile += "DBType = 0, connectionType = 0, DBDSN = '" + std::string(kDsn[engine]) + "'";
       *client = {"psql", "-X",      "-h", pg.SocketFolder(), "-p", std::to_string(pg.Port()),
                  "-U",   pg.User(), "-d", pg.Database(),     "-c", screen};
     } else {
