@@ -145,5 +145,55 @@ TEST_F(ConduitFailureTest, FailedDeviceBackupKeepsThePreviousOne) {
   EXPECT_EQ(world_.DeviceContacts().size(), 2u);
 }
 
+TEST_F(ConduitFailureTest, FileWhereTheWorkFolderMustBe) {
+  // A file stands where a folder of the run must be made: the run reports it, nothing throws.
+  for (const char* blocked : {"", "Update"}) {
+    SCOPED_TRACE(blocked);
+    ConduitWorld world;
+    world.MakeSqliteDatabase("people.db", kPeopleSql);
+    profile::ProfileRecord record;
+    record.prof_name = "To device";
+    record.db_type = profile::kAccessDatabase;
+    record.db_path = (world.Root() / "data").string() + "/";
+    record.db_dsn = "people.db";
+    record.sync_type = profile::kDesktopAddsDevice;
+    record.query = "SELECT * FROM \"People\"";
+    record.table_name = "People";
+    world.AddProfile(record, kMappings);
+    const std::filesystem::path owner_folder = world.AppFolder() / world.Owner();
+    const std::filesystem::path file = *blocked ? owner_folder / blocked : owner_folder;
+    std::filesystem::remove_all(file);
+    std::filesystem::create_directories(file.parent_path());
+    WriteFileBytes(file, "not a folder");
+    ASSERT_TRUE(std::filesystem::is_regular_file(file));
+
+    ConduitRun run = world.Run();
+    EXPECT_EQ(run.ending, conduit::RunEnding::kFailed);
+    EXPECT_TRUE(run.opened_log);
+    const std::string log = world.LogText();
+    EXPECT_THAT(log, HasSubstr("\r\n\t Erorr Creating PDB : "));
+    EXPECT_THAT(log, HasSubstr("\r\n\t\"Problem in Generating the PDB"));
+    EXPECT_TRUE(world.DeviceContacts().empty());
+  }
+}
+
+TEST_F(ConduitFailureTest, DeviceBackupThatCannotBeMadeStopsTheOverwritingProfiles) {
+  long overwrite = AddProfile("Overwrite device", profile::kDesktopOverwritesDevice);
+  long add = AddProfile("Add to device", profile::kDesktopAddsDevice);
+  std::filesystem::create_directories(conduit::DeviceBackupPath(world_.AppFolder()));
+  ConduitRun run = world_.Run(/*backup=*/true);
+  ExpectErrorEnding(run, overwrite);
+  const std::string log = world_.LogText();
+  EXPECT_THAT(log, HasSubstr("\r\n\r\n\tError while creating Backup PDB."));
+  // Found before the handheld was asked for its contacts.
+  EXPECT_THAT(log, ::testing::Not(HasSubstr("Taking Backup of Pocket Contacts..")));
+  EXPECT_THAT(log, HasSubstr("\r\n\t\"Overwrite device\" Not run: without the backup"));
+  // The handheld keeps its contacts; the profile that only adds still ran.
+  std::vector<handheld::Contact> contacts = world_.DeviceContacts();
+  ASSERT_EQ(contacts.size(), 4u);
+  EXPECT_EQ(contacts[0].fields[1], "Dev");
+  EXPECT_EQ(world_.StoredProfile(add).prof_status, 0);
+}
+
 }  // namespace
 }  // namespace velmora::testing

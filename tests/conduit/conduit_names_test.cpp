@@ -48,7 +48,9 @@ TEST(CommandLine, UnattendedOptions) {
   EXPECT_TRUE(line.unattended);
   EXPECT_TRUE(line.backup);
   EXPECT_TRUE(line.error.empty());
-  EXPECT_FALSE(ParseCommandLine({"--unattended"}).backup);
+  // Unasked, the device is backed up before a profile may overwrite it; "no" still says no.
+  EXPECT_TRUE(ParseCommandLine({"--unattended"}).backup);
+  EXPECT_FALSE(ParseCommandLine({"--unattended", "--backup", "no"}).backup);
   EXPECT_FALSE(ParseCommandLine({"--backup", "maybe"}).error.empty());
   EXPECT_FALSE(ParseCommandLine({"--backup"}).error.empty());
   EXPECT_FALSE(ParseCommandLine({"--frobnicate"}).error.empty());

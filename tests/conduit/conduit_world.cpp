@@ -169,6 +169,7 @@ ConduitRun ConduitWorld::Run(bool backup, conduit::RunSettings settings,
     run.start = session.Start();
     if (run.start == conduit::StartUp::kShowWindow) {
       session.HandleConnect();
+      if (before_synchronize) before_synchronize();
       if (session.Synchronize()) run.ending = session.WaitForRun();
     }
     session.Finish();
