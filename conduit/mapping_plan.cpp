@@ -13,11 +13,25 @@ bool Contains(const std::vector<std::string>& names, std::string_view name) {
 
 }  // namespace
 
+std::string BareColumnName(std::string_view stored) {
+  std::string bare = db::BareIdentifier(stored);
+  if (bare != stored) return bare;
+  const std::size_t dot = stored.find("\".\"");
+  if (dot == std::string_view::npos) return bare;
+  const std::string_view table = stored.substr(0, dot + 1);
+  const std::string_view column = stored.substr(dot + 2);
+  const std::string bare_table = db::BareIdentifier(table);
+  const std::string bare_column = db::BareIdentifier(column);
+  // Both parts must be well-formed quoted names; otherwise the name was never quoted by us.
+  if (bare_table == table || bare_column == column) return bare;
+  return bare_table + "." + bare_column;
+}
+
 MappingPlan ReadMappingPlan(db::Connection& profile_db, long prof_id) {
   profile::ProfileStore store(profile_db);
   MappingPlan plan;
   for (profile::TypedMapping& row : store.MappingWithTypes(prof_id)) {
-    row.db_field_name = db::BareIdentifier(row.db_field_name);
+    row.db_field_name = BareColumnName(row.db_field_name);
     if (!row.db_field_name.empty()) plan.rows.push_back(std::move(row));
   }
   plan.slot_count =

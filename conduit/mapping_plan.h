@@ -25,6 +25,11 @@ struct MappingPlan {
   long slot_count = 0;
 };
 
+// A mapped column name as stored, made bare: a name between double quotes loses them, and a
+// table-qualified name kept as two quoted parts ("Table"."Column") becomes Table.Column, the
+// form of the run's column-name list. Any other name is returned as it is.
+std::string BareColumnName(std::string_view stored);
+
 // An empty plan when the profile has no mapping rows or they cannot be read.
 MappingPlan ReadMappingPlan(db::Connection& profile_db, long prof_id);
 

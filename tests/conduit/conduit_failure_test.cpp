@@ -4,6 +4,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+
 #include "conduit/backups.h"
 #include "profile/sync_settings.h"
 #include "tests/conduit/conduit_world.h"
@@ -193,6 +195,17 @@ TEST_F(ConduitFailureTest, DeviceBackupThatCannotBeMadeStopsTheOverwritingProfil
   ASSERT_EQ(contacts.size(), 4u);
   EXPECT_EQ(contacts[0].fields[1], "Dev");
   EXPECT_EQ(world_.StoredProfile(add).prof_status, 0);
+}
+
+TEST_F(ConduitFailureTest, FailureThatNoStepCaughtEndsTheRunWithTheErrorEnding) {
+  long id = AddProfile("To device", profile::kDesktopAddsDevice);
+  world_.on_status = [](std::string_view text) {
+    if (text == "Connecting to Custom Database...") throw std::runtime_error("status line gone");
+  };
+  ConduitRun run = world_.Run();
+  ExpectErrorEnding(run, id);
+  EXPECT_THAT(world_.LogText(),
+              HasSubstr("\r\n\tThe run stopped on an unexpected failure: status line gone"));
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include "conduit/column_names.h"
 #include "conduit/command_line.h"
 #include "conduit/file_names.h"
+#include "conduit/mapping_plan.h"
 
 namespace velmora::conduit {
 namespace {
@@ -22,6 +23,21 @@ TEST(SafeFileNamePart, NeverLeavesItsFolder) {
       {"O'Brien", "O'Brien"},
   };
   for (const Case& c : cases) EXPECT_EQ(SafeFileNamePart(c.name), c.part) << c.name;
+}
+
+TEST(BareColumnName, ReadsEveryFormAProfileMayHold) {
+  struct Case {
+    std::string stored;
+    std::string bare;
+  } cases[] = {
+      {"FirstName", "FirstName"},
+      {"\"Last Name\"", "Last Name"},
+      {"\"Say \"\"Hi\"\"\"", "Say \"Hi\""},
+      {"People.FirstName", "People.FirstName"},
+      {"\"People\".\"Last Name\"", "People.Last Name"},
+      {"\"x\".\"y", "\"x\".\"y"},  // not two quoted parts: left as it is
+  };
+  for (const Case& c : cases) EXPECT_EQ(BareColumnName(c.stored), c.bare) << c.stored;
 }
 
 TEST(CommandLine, DisconnectAloneEndsTheProgram) {

@@ -9,6 +9,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "conduit/conduit_session.h"
@@ -69,6 +70,8 @@ class ConduitWorld {
   // Called by Run after the list is filled and before Synchronize, as a user's changes in the
   // desktop manager may come while the conduit window is open.
   std::function<void()> before_synchronize;
+  // Called with every status line text, from the thread that shows it.
+  std::function<void(std::string_view)> on_status;
 
   // The log decoded from UTF-16LE, and its raw bytes.
   std::string LogText() const;
