@@ -67,12 +67,14 @@ class TransferLog final : public transfer::TransferProgress {
   bool column_list_ended_ = false;
 };
 
-// The column-name entries that the query's result columns stand for, by position.
+// The column-name entries that the query's result columns stand for.
 std::vector<std::string> ResultColumnNames(const std::vector<std::string>& names,
                                            db::ResultSet& rows) {
-  const std::size_t count =
-      std::min(names.size(), static_cast<std::size_t>(std::max(rows.ColumnCount(), 0)));
-  return {names.begin(), names.begin() + static_cast<std::ptrdiff_t>(count)};
+  std::vector<std::string> reported;
+  for (int column = 0; column < rows.ColumnCount(); ++column) {
+    reported.push_back(rows.ColumnName(column));
+  }
+  return ResultColumnEntries(names, reported);
 }
 
 // The mapped columns of the result in result order, under their device field names.
@@ -129,7 +131,7 @@ Generated GeneratePdb(RunContext& context, const profile::ProfileRecord& profile
     return Generated::kNothingToSend;
   }
   if (!MakeFolderOf(context, target)) return Generated::kFailed;
-  TransferLog log(context, rows, names, plan.slot_count);
+  TransferLog log(context, rows, result_columns, plan.slot_count);
   bool written = transfer::WriteTransferPdb(rows, target, profile.prof_name,
                                             static_cast<int>(plan.slot_count), columns, &log);
   log.EndColumnList();

@@ -5,7 +5,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "db/odbc_handles.h"
 #include "db/sql_literal.h"
+#include "db/statements.h"
 #include "profile/sync_settings.h"
 #include "tests/conduit/conduit_world.h"
 
@@ -80,6 +82,20 @@ TEST(ConduitMappingForms, BareAndQuotedNamesMoveEveryMappedField) {
       }
     }
   }
+}
+
+TEST(ConduitMapping, QueryChoosingSomeColumnsFeedsEachFieldFromItsOwnColumn) {
+  PeopleWorld people(profile::kDesktopOverwritesDevice,
+                     {{"F2", "FirstName", "SQL_CHAR"}, {"F20", "E-mail", "SQL_CHAR"}});
+  ConduitWorld& world = people.world;
+  ASSERT_TRUE(db::Succeeded(db::Execute(
+      world.ProfileDb(), "UPDATE DBProfile SET Query='SELECT \"E-mail\", FirstName FROM People'")));
+  ConduitRun run = world.Run();
+  ASSERT_EQ(run.ending, conduit::RunEnding::kSucceeded) << world.LogText();
+  std::vector<handheld::Contact> contacts = world.DeviceContacts();
+  ASSERT_EQ(contacts.size(), 2u);
+  EXPECT_EQ(contacts[1].fields[1], "Mia");
+  EXPECT_EQ(contacts[1].fields[19], "mia@example.de");
 }
 
 TEST(ConduitMapping, PartlyMatchingMappingLogsTheNamesItCannotFind) {

@@ -40,6 +40,30 @@ TEST(BareColumnName, ReadsEveryFormAProfileMayHold) {
   for (const Case& c : cases) EXPECT_EQ(BareColumnName(c.stored), c.bare) << c.stored;
 }
 
+TEST(ResultColumnEntries, EachResultColumnStandsForItsOwnColumn) {
+  const std::vector<std::string> single = {"ID", "FirstName", "LastName", "Email"};
+  const std::vector<std::string> several = {"P.ID", "P.Name", "O.ID", "O.Total"};
+  struct Case {
+    const char* what;
+    std::vector<std::string> entries;
+    std::vector<std::string> reported;
+    std::vector<std::string> result;
+  } cases[] = {
+      {"all columns in catalogue order", single, single, single},
+      {"some columns, another order", single, {"Email", "FirstName"}, {"Email", "FirstName"}},
+      {"several tables", several, {"ID", "Name", "ID", "Total"}, several},
+      {"several tables, some columns", several, {"Total", "Name"}, {"O.Total", "P.Name"}},
+      {"an alias keeps the position", single, {"ID", "Given"}, {"ID", "FirstName"}},
+      {"past the end of the list",
+       single,
+       {"ID", "FirstName", "LastName", "Email", "Extra"},
+       {"ID", "FirstName", "LastName", "Email", "Extra"}},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(ResultColumnEntries(c.entries, c.reported), c.result) << c.what;
+  }
+}
+
 TEST(CommandLine, DisconnectAloneEndsTheProgram) {
   struct Case {
     std::vector<std::string> args;
