@@ -147,14 +147,24 @@ TEST_F(ConduitFailureTest, FailedDeviceBackupKeepsThePreviousOne) {
   EXPECT_EQ(world_.DeviceContacts().size(), 2u);
 }
 
-TEST_F(ConduitFailureTest, FileWhereTheWorkFolderMustBe) {
-  // A file stands where a folder of the run must be made: the run reports it, nothing throws.
-  for (const char* blocked : {"", "Update"}) {
-    SCOPED_TRACE(blocked);
+TEST_F(ConduitFailureTest, TransferFileThatCannotBeMadeIsReported) {
+  // Situations that hold for root too; the run reports each, nothing throws.
+  struct Case {
+    const char* what;
+    const char* file_in_the_way;  // below the owner's work folder; null: none
+    std::string prof_name;
+  };
+  const Case cases[] = {
+      {"a file where the work folder must be", "", "To device"},
+      {"a file where the Update folder must be", "Update", "To device"},
+      {"a path over the system's length limit", nullptr, std::string(4200, 'n')},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
     ConduitWorld world;
     world.MakeSqliteDatabase("people.db", kPeopleSql);
     profile::ProfileRecord record;
-    record.prof_name = "To device";
+    record.prof_name = c.prof_name;
     record.db_type = profile::kAccessDatabase;
     record.db_path = (world.Root() / "data").string() + "/";
     record.db_dsn = "people.db";
@@ -162,12 +172,14 @@ TEST_F(ConduitFailureTest, FileWhereTheWorkFolderMustBe) {
     record.query = "SELECT * FROM \"People\"";
     record.table_name = "People";
     world.AddProfile(record, kMappings);
-    const std::filesystem::path owner_folder = world.AppFolder() / world.Owner();
-    const std::filesystem::path file = *blocked ? owner_folder / blocked : owner_folder;
-    std::filesystem::remove_all(file);
-    std::filesystem::create_directories(file.parent_path());
-    WriteFileBytes(file, "not a folder");
-    ASSERT_TRUE(std::filesystem::is_regular_file(file));
+    if (c.file_in_the_way != nullptr) {
+      const std::filesystem::path file = world.AppFolder() / world.Owner() / c.file_in_the_way;
+      const std::filesystem::path plain = file.filename().empty() ? file.parent_path() : file;
+      std::filesystem::remove_all(plain);
+      std::filesystem::create_directories(plain.parent_path());
+      WriteFileBytes(plain, "not a folder");
+      ASSERT_TRUE(std::filesystem::is_regular_file(plain));
+    }
 
     ConduitRun run = world.Run();
     EXPECT_EQ(run.ending, conduit::RunEnding::kFailed);
