@@ -91,16 +91,17 @@ std::vector<transfer::PdbColumnChoice> MappedColumns(const MappingPlan& plan, db
   return chosen;
 }
 
-// True when some record of the written file holds a value.
-bool CarriesAnyValue(const std::filesystem::path& file) {
+// True when the written file holds contacts and not one of them has a value. (A file without
+// contacts is what an empty table gives; it is sent as it is.)
+bool HoldsOnlyBlankContacts(const std::filesystem::path& file) {
   transfer::PdbReader reader;
-  if (!reader.Open(file)) return false;
+  if (!reader.Open(file) || reader.RecordCount() == 0) return false;
   for (long record = 0; record < reader.RecordCount(); ++record) {
     for (int column = 0; column < reader.ColumnCount(); ++column) {
-      if (!reader.ValueText(record, column, transfer::TextForm::kFull).empty()) return true;
+      if (!reader.ValueText(record, column, transfer::TextForm::kFull).empty()) return false;
     }
   }
-  return false;
+  return true;
 }
 
 // The folder of the transfer file; a failure is logged as the file's own.
@@ -140,7 +141,7 @@ Generated GeneratePdb(RunContext& context, const profile::ProfileRecord& profile
     return Generated::kFailed;
   }
   // Overwriting the handheld's contacts with blank ones loses them and moves nothing.
-  if (profile.sync_type == profile::kDesktopOverwritesDevice && !CarriesAnyValue(target)) {
+  if (profile.sync_type == profile::kDesktopOverwritesDevice && HoldsOnlyBlankContacts(target)) {
     context.SetRunError();
     context.Log("\r\n\tEvery contact would be empty: the Pocket PC contacts are not replaced");
     std::error_code ignored;
