@@ -22,13 +22,12 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Far above any real hive; keeps a stray huge file from being read into memory.
-constexpr off_t kMaxHiveBytes = off_t{64} << 20;
+constexpr off_t kMaxHiveFileBytes = static_cast<off_t>(kMaxHiveBytes);
 
 using files::UniqueFd;
 
 void Report(const std::string& message) {
-  std::fprintf(stderr, "velmora registry: %s\n", message.c_str());
+  ReportRegistryProblem(message);
 }
 
 // Lookups repeat; one line per file and reason is enough to tell the user.
@@ -64,7 +63,7 @@ FileBytes ReadWholeFile(const fs::path& file) {
     result.error = "not a regular file";
     return result;
   }
-  if (info.st_size > kMaxHiveBytes) {
+  if (info.st_size > kMaxHiveFileBytes) {
     result.error = "too large for a hive";
     return result;
   }
@@ -78,7 +77,7 @@ FileBytes ReadWholeFile(const fs::path& file) {
       return result;
     }
     result.bytes.append(buffer, static_cast<std::size_t>(got));
-    if (static_cast<off_t>(result.bytes.size()) > kMaxHiveBytes) {
+    if (result.bytes.size() > kMaxHiveBytes) {
       result.error = "too large for a hive";
       return result;
     }
@@ -143,6 +142,10 @@ const char* HiveStem(Hive hive) {
 
 }  // namespace
 
+void ReportRegistryProblem(const std::string& message) {
+  std::fprintf(stderr, "velmora registry: %s\n", message.c_str());
+}
+
 fs::path HiveFile(Hive hive) {
   return RegistryFolder() / (std::string(HiveStem(hive)) + ".hive");
 }
@@ -191,6 +194,13 @@ bool UpdateHive(Hive hive, const std::function<bool(HiveContents&)>& change) {
     }
   }
   if (!change(contents)) return false;
+  std::string bytes = SerialiseHive(contents);
+  if (bytes.size() > kMaxHiveBytes) {
+    Report(file.string() + ": the change would make the hive " + std::to_string(bytes.size()) +
+           " bytes long, over the limit of " + std::to_string(kMaxHiveBytes) +
+           " that it can be read with; refused, nothing changed");
+    return false;
+  }
   if (!damage.empty()) {
     const fs::path aside = SetAside(file);
     if (aside.empty()) {
@@ -200,7 +210,7 @@ bool UpdateHive(Hive hive, const std::function<bool(HiveContents&)>& change) {
     Report(file.string() + ": damaged (" + damage + "); kept as " + aside.filename().string() +
            ", the hive starts afresh");
   }
-  return ReplaceFile(file, SerialiseHive(contents));
+  return ReplaceFile(file, bytes);
 }
 
 }  // namespace velmora::registry
