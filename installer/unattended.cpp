@@ -112,6 +112,13 @@ int RunUnattended(const CommandLine& command_line, const std::filesystem::path& 
 
   InstallChoices choices;
   choices.folder = command_line.folder.value_or(InitialFolder(state, script));
+  if (command_line.keep_existing && state.existing_folder.empty() &&
+      HoldsInstallation(script, Comparable(choices.folder))) {
+    std::fprintf(out, "the registry names no installation, but %s holds one: keeping it\n",
+                 Comparable(choices.folder).c_str());
+    state.existing_folder = Comparable(choices.folder);
+    state.keep_existing = 1;
+  }
   if (state.keep_existing && Comparable(choices.folder) != Comparable(state.existing_folder)) {
     std::fprintf(out,
                  "--keep-existing keeps the installation in %s; install there or leave out "
@@ -150,7 +157,7 @@ int RunUnattended(const CommandLine& command_line, const std::filesystem::path& 
     std::fprintf(out, "%s\n", script.Text(ids::kCompleted + state.language_offset).c_str());
     return 0;
   }
-  if (!state.success) {
+  if (report.failed_copies > 0) {
     std::fprintf(out, "%s\n", script.Text(ids::kSomethingFailed + state.language_offset).c_str());
   }
   std::fprintf(out, "%zu step(s) failed:\n", report.failures.size());
