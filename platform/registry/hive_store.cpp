@@ -42,7 +42,8 @@ std::string ErrnoText() {
   return std::strerror(errno);
 }
 
-enum class ReadStatus { kOk, kMissing, kFailed };
+// kTooLarge: a regular file over the hive limit, not read; it counts as a damaged hive.
+enum class ReadStatus { kOk, kMissing, kFailed, kTooLarge };
 
 struct FileBytes {
   ReadStatus status = ReadStatus::kFailed;
@@ -64,6 +65,7 @@ FileBytes ReadWholeFile(const fs::path& file) {
     return result;
   }
   if (info.st_size > kMaxHiveFileBytes) {
+    result.status = ReadStatus::kTooLarge;
     result.error = "too large for a hive";
     return result;
   }
@@ -78,6 +80,7 @@ FileBytes ReadWholeFile(const fs::path& file) {
     }
     result.bytes.append(buffer, static_cast<std::size_t>(got));
     if (result.bytes.size() > kMaxHiveBytes) {
+      result.status = ReadStatus::kTooLarge;
       result.error = "too large for a hive";
       return result;
     }
@@ -154,6 +157,10 @@ HiveContents LoadHive(Hive hive) {
   const fs::path file = HiveFile(hive);
   FileBytes read = ReadWholeFile(file);
   if (read.status == ReadStatus::kMissing) return {};
+  if (read.status == ReadStatus::kTooLarge) {
+    ReportOnce(file.string() + ": damaged (" + read.error + "); its values read as absent");
+    return {};
+  }
   if (read.status == ReadStatus::kFailed) {
     ReportOnce(file.string() + ": cannot be read (" + read.error + "); its values read as absent");
     return {};
@@ -185,6 +192,7 @@ bool UpdateHive(Hive hive, const std::function<bool(HiveContents&)>& change) {
   }
   HiveContents contents;
   std::string damage;
+  if (read.status == ReadStatus::kTooLarge) damage = read.error;
   if (read.status == ReadStatus::kOk) {
     ParsedHive parsed = ParseHive(read.bytes);
     if (parsed.ok) {

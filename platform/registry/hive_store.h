@@ -24,8 +24,9 @@ HiveContents LoadHive(Hive hive);
 // Under the hive's exclusive lock: reads the hive, lets `change` alter it and, when `change`
 // returns true, writes it back atomically. A change that would make the hive larger than its
 // reader accepts is refused, with the reason on stderr, and leaves the file as it was. A damaged
-// hive is kept aside and `change` starts from an empty hive; a hive that cannot be read at all is
-// never replaced. True only when the change was asked for and written.
+// hive (one over the size limit included) is kept aside and `change` starts from an empty hive; a
+// hive that cannot be read at all is never replaced. True only when the change was asked for and
+// written.
 bool UpdateHive(Hive hive, const std::function<bool(HiveContents&)>& change);
 
 }  // namespace velmora::registry

@@ -219,6 +219,19 @@ TEST_F(DamagedHiveTest, AWriteKeepsTheDamagedFileAsideAndStartsAfresh) {
   EXPECT_EQ(ReadFileBytes(registry_.path() / "HKCU.hive.damaged-2"), "garbage\n");
 }
 
+// A hive over the size limit cannot be read; like any damaged hive, the next write keeps it aside
+// and starts afresh, so that the registry can be repaired.
+TEST_F(DamagedHiveTest, AnOverLargeHiveIsKeptAsideByTheNextWrite) {
+  fs::resize_file(registry_.HiveFile("HKCU"), kMaxHiveBytes + 1);
+  ::testing::internal::CaptureStderr();
+  EXPECT_EQ(ReadString(kCu, kWrenlock, "AppPath"), std::nullopt);
+  ASSERT_TRUE(WriteString(kCu, kWrenlock, "AppPath", "/opt/velmora"));
+  const std::string err = ::testing::internal::GetCapturedStderr();
+  EXPECT_NE(err.find("too large for a hive"), std::string::npos) << err;
+  EXPECT_EQ(fs::file_size(registry_.path() / "HKCU.hive.damaged-1"), kMaxHiveBytes + 1);
+  EXPECT_EQ(ReadString(kCu, kWrenlock, "AppPath"), "/opt/velmora");
+}
+
 TEST_F(RegistryTest, AHiveThatCannotBeReadIsNeverReplaced) {
   fs::create_directory(registry_.HiveFile("HKCU"));  // a folder where the file should be
   ::testing::internal::CaptureStderr();
