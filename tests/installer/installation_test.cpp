@@ -2,6 +2,7 @@
 // copies and their run bits, folders, registry values, the ActiveSync command lines, desktop
 // entries, the sample profiles, and what installing again over an installation keeps.
 #include <gtest/gtest.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 
 #include "installer/install_plan.h"
@@ -306,17 +307,34 @@ TEST_F(InstallationTest, ADamagedSetupScriptFailsBeforeAnythingIsInstalled) {
   }
 }
 
-// Folders that cannot be made are reported as failed steps; nothing ends the installer abruptly.
-TEST_F(InstallationTest, AFolderThatCannotBeMadeIsReportedNotThrown) {
+// Folders that cannot be made and a disk that fills up are reported as failed steps; nothing ends
+// the installer abruptly and no half-copied file is left behind.
+TEST_F(InstallationTest, AFolderThatCannotBeMadeOrFilledIsReportedNotThrown) {
   WriteFileBytes(world_.Home() / "a file", "in the way");
-  for (const std::string& folder :
-       {(world_.Home() / "a file" / "Velmora").string(),
-        (world_.Home() / std::string(5000, 'x') / "Velmora").string()}) {
-    folder_ = folder;
+  const auto small_disk = world_.Home() / "small disk";
+  std::filesystem::create_directories(small_disk);
+  const bool mounted = ::mount("tmpfs", small_disk.c_str(), "tmpfs", 0, "size=256k") == 0;
+  struct Case {
+    std::filesystem::path folder;
+    const char* reason;
+  };
+  std::vector<Case> cases = {
+      {world_.Home() / "a file" / "Velmora", "cannot create"},
+      {world_.Home() / std::string(5000, 'x') / "Velmora", "cannot create"},
+  };
+  // A full disk needs a small file system of its own, which only a privileged test can mount.
+  if (mounted) cases.push_back({small_disk / "Velmora", "copy failed: lib/libpeltrix.so"});
+  for (const Case& c : cases) {
+    folder_ = c.folder.string();
     const RunResult run = Install({"--user", "Bob"});
     EXPECT_EQ(run.exit_status, 1) << run.output.substr(0, 2000);
-    EXPECT_NE(run.output.find("cannot create"), std::string::npos) << run.output.substr(0, 2000);
+    EXPECT_NE(run.output.find(c.reason), std::string::npos) << run.output.substr(0, 2000);
   }
+  if (!mounted) return;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(small_disk)) {
+    EXPECT_FALSE(entry.path().filename().string().ends_with(".tmp")) << entry.path();
+  }
+  EXPECT_EQ(::umount2(small_disk.c_str(), MNT_DETACH), 0);
 }
 
 TEST_F(InstallationTest, CommandLineMistakesAreRefused) {
