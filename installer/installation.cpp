@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <optional>
 #include <system_error>
@@ -25,6 +26,28 @@ using registry::Hive;
 constexpr std::string_view kUnableToConnect = "Unable to connect profile database";
 constexpr std::string_view kScriptUnusable =
     "The setup script cannot be installed from; nothing was installed";
+
+constexpr std::string_view kFolderRefused =
+    "The installation folder's name holds a line break or another control character, which the "
+    "registered conduit command and the profile database cannot carry; choose another folder";
+
+bool HoldsControlCharacter(std::string_view text) {
+  return std::any_of(text.begin(), text.end(), [](char c) {
+    const auto byte = static_cast<unsigned char>(c);
+    return byte < 0x20 || byte == 0x7F;
+  });
+}
+
+// Shown and recorded when the installation cannot start; nothing has been changed then.
+void Refuse(InstallerState& state, InstallReport& report, std::string_view what,
+            const std::vector<std::string>& details) {
+  prompt::ShowMessage(std::string(what) + "\n" + details.front(), kMessageCaption,
+                      prompt::Icon::kExclamation);
+  state.success = false;
+  for (const std::string& detail : details) {
+    report.failures.push_back(std::string(what) + ": " + detail);
+  }
+}
 
 // An absolute folder without a trailing slash, as AppPath holds it.
 std::string NormalisedFolder(const std::string& text) {
@@ -227,12 +250,11 @@ InstallReport Install(InstallerState& state, const SetupScript& script,
   InstallReport report;
   const std::vector<std::string> problems = ScriptProblems(script, state.language_offset);
   if (!problems.empty()) {
-    prompt::ShowMessage(std::string(kScriptUnusable) + "\n" + problems.front(), kMessageCaption,
-                        prompt::Icon::kExclamation);
-    state.success = false;
-    for (const std::string& problem : problems) {
-      report.failures.push_back(std::string(kScriptUnusable) + ": " + problem);
-    }
+    Refuse(state, report, kScriptUnusable, problems);
+    return report;
+  }
+  if (HoldsControlCharacter(choices.folder)) {
+    Refuse(state, report, kFolderRefused, {"\"" + choices.folder + "\""});
     return report;
   }
   state.installation_folder = NormalisedFolder(choices.folder);

@@ -243,7 +243,7 @@ TEST_F(InstallationTest, KeepExistingKeepsAnInstallationTheRegistryHasLost) {
 // exactly the installed conduit, whatever characters the folder holds.
 TEST_F(InstallationTest, TheRegisteredCommandNamesTheInstalledConduitWhateverTheFolder) {
   for (const std::string name : {"My \"Sync\" Folder", "ends in a backslash\\",
-                                 "quote \\\" \"/bin/sh\" \"", "tab\tand  blanks"}) {
+                                 "quote \\\" \"/bin/sh\" \"", "two  blanks"}) {
     folder_ = (world_.Home() / "opt" / name).string();
     const RunResult run = Install({"--user", "Bob"});
     ASSERT_EQ(run.exit_status, 0) << name << ": " << run.output;
@@ -257,6 +257,19 @@ TEST_F(InstallationTest, TheRegisteredCommandNamesTheInstalledConduitWhateverThe
       std::string error;
       EXPECT_EQ(device_tool::StartProgram(argv, true, &error), 0) << *command << ": " << error;
     }
+  }
+}
+
+// A line break or another control character cannot travel through the registered command and
+// the profile database: such a folder is refused before anything is installed.
+TEST_F(InstallationTest, AFolderWithAControlCharacterIsRefused) {
+  for (const std::string name : {"line\nbreak", "tab\there", "bell\a"}) {
+    folder_ = (world_.Home() / "opt" / name).string();
+    const RunResult run = Install({"--user", "Bob"});
+    EXPECT_EQ(run.exit_status, 1) << run.output;
+    EXPECT_NE(run.output.find("control character"), std::string::npos) << run.output;
+    EXPECT_FALSE(std::filesystem::exists(folder_)) << name;
+    EXPECT_EQ(registry::ReadString(Hive::kCurrentUser, kAppKey, "AppPath"), std::nullopt);
   }
 }
 
