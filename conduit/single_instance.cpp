@@ -9,7 +9,6 @@
 #include <QDir>
 #include <QFile>
 #include <QLocalSocket>
-#include <QStandardPaths>
 #include <QThread>
 
 #include <cerrno>
@@ -35,9 +34,10 @@ QString InstanceName() {
           QCryptographicHash::hash(registry, QCryptographicHash::Sha1).toHex().left(12)));
 }
 
-// The user's runtime folder (private to the user), else the temporary folder.
+// The user's runtime folder (private to the user), else the temporary folder, where the name
+// carries the user id.
 QString LockFilePath(const QString& name) {
-  QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+  QString folder = QFile::decodeName(qgetenv("XDG_RUNTIME_DIR"));
   if (folder.isEmpty() || !QDir(folder).exists()) folder = QDir::tempPath();
   return folder + QLatin1Char('/') + name + QStringLiteral(".lock");
 }

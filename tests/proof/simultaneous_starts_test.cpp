@@ -23,7 +23,7 @@ namespace {
 
 constexpr int kConduitRounds = 8;
 constexpr int kConduitsAtOnce = 4;
-constexpr int kConnectRounds = 10;
+constexpr int kConnectRounds = 5;
 constexpr int kOwnersAtOnce = 12;
 
 // Starts every command line at once (each child waits for the same gate, then execs) and
