@@ -21,8 +21,8 @@
 namespace velmora::testing {
 namespace {
 
-constexpr int kConduitRounds = 8;
-constexpr int kConduitsAtOnce = 4;
+constexpr int kConduitRounds = 12;
+constexpr int kConduitsAtOnce = 8;
 constexpr int kConnectRounds = 5;
 constexpr int kOwnersAtOnce = 12;
 
