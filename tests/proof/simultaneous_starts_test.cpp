@@ -29,18 +29,22 @@ constexpr int kOwnersAtOnce = 12;
 // Starts every command line at once (each child waits for the same gate, then execs) and
 // returns their exit statuses in order; -1 for a child that did not exit normally.
 std::vector<int> RunTogether(const std::vector<std::vector<std::string>>& commands) {
+  // Every argument vector is made before the first fork: a child only reads, execs or exits.
+  std::vector<std::vector<char*>> argvs;
+  for (const auto& command : commands) {
+    std::vector<char*>& argv = argvs.emplace_back();
+    for (const auto& arg : command) argv.push_back(const_cast<char*>(arg.c_str()));
+    argv.push_back(nullptr);
+  }
   int gate[2];
   if (::pipe(gate) != 0) return {};
   std::vector<pid_t> children;
-  for (const auto& command : commands) {
+  for (auto& argv : argvs) {
     const pid_t pid = ::fork();
     if (pid == 0) {
       ::close(gate[1]);
       char byte;
       (void)!::read(gate[0], &byte, 1);  // returns when the parent closes its end
-      std::vector<char*> argv;
-      for (const auto& arg : command) argv.push_back(const_cast<char*>(arg.c_str()));
-      argv.push_back(nullptr);
       ::execv(argv[0], argv.data());
       ::_exit(127);
     }
