@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <fstream>
+#include <optional>
 #include <string>
 
 #include "platform/handheld/contact_store.h"
@@ -27,12 +28,17 @@ constexpr std::uint32_t kOutcomeDone = 1;
 constexpr std::uint32_t kOutcomeFailed = 2;
 constexpr const char* kFolder = "\\My Documents\\Contact\\";
 
-std::filesystem::path DeviceFile(const std::filesystem::path& handheld, const std::string& name) {
+// Where the device folder's file `name` lives; none when the folder is missing or the way to it
+// passes a link, which could lead out of the handheld.
+std::optional<std::filesystem::path> DeviceFile(const std::filesystem::path& handheld,
+                                                const std::string& name) {
   const auto resolved =
       handheld::ResolveDevicePath(handheld::FilesRoot(handheld), kFolder + name, nullptr);
-  return resolved ? resolved->host
-                  : handheld::FilesRoot(handheld) / "My Documents" / "Contact" / name;
+  if (!resolved) return std::nullopt;
+  return resolved->host;
 }
+
+constexpr const char* kUnreachable = " cannot be reached in \\My Documents\\Contact";
 
 class Agent {
  public:
@@ -69,9 +75,10 @@ class Agent {
   // is there but cannot be read as a category line.
   bool ReadCategory(std::optional<std::string>* category) {
     const auto file = DeviceFile(handheld_, "category.css");
+    if (!file) return false;
     std::error_code ec;
-    if (!std::filesystem::exists(file, ec)) return true;
-    const auto line = transfer::ReadCategoryListFile(file);
+    if (!std::filesystem::exists(*file, ec)) return true;
+    const auto line = transfer::ReadCategoryListFile(*file);
     if (!line) return false;
     if (!line->name.empty()) *category = line->name;
     return true;
@@ -80,7 +87,12 @@ class Agent {
   bool TakeIn(bool overwrite) {
     const std::string what = overwrite ? "request 1 (overwrite)" : "request 3 (add)";
     std::string problem, note;
-    auto contacts = ReadTransferContacts(DeviceFile(handheld_, "test.pdb"), &problem, &note);
+    const auto file = DeviceFile(handheld_, "test.pdb");
+    if (!file) {
+      Log(what + ": test.pdb" + kUnreachable + "; the contacts are unchanged");
+      return false;
+    }
+    auto contacts = ReadTransferContacts(*file, &problem, &note);
     if (!contacts) {
       Log(what + ": " + problem + "; the contacts are unchanged");
       return false;
@@ -112,7 +124,12 @@ class Agent {
   }
 
   bool Export() {
-    const auto target = DeviceFile(handheld_, "Contact1.pim");
+    const auto found = DeviceFile(handheld_, "Contact1.pim");
+    if (!found) {
+      Log(std::string("export: Contact1.pim") + kUnreachable);
+      return false;
+    }
+    const std::filesystem::path& target = *found;
     auto link = handheld::LinkState::Open(handheld_, true);
     const auto faults = link ? link->ReadFaults() : handheld::Faults{};
     if (faults.export_file) {
@@ -147,7 +164,13 @@ class Agent {
 
   bool Restore() {
     std::string problem;
-    auto contacts = ReadBackupContacts(DeviceFile(handheld_, "test.pdb"), &problem);
+    const auto file = DeviceFile(handheld_, "test.pdb");
+    if (!file) {
+      Log(std::string("request 4 (restore): test.pdb") + kUnreachable +
+          "; the contacts are unchanged");
+      return false;
+    }
+    auto contacts = ReadBackupContacts(*file, &problem);
     if (!contacts) {
       Log("request 4 (restore): " + problem + "; the contacts are unchanged");
       return false;

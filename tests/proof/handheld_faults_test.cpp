@@ -57,6 +57,7 @@ TEST_F(HandheldFaultsTest, AnAgentThatFailsFailsTheRun) {
 
 TEST_F(HandheldFaultsTest, ADeviceFolderLinkedElsewhereIsNeverWritten) {
   AddProfile(profile::kDesktopOverwritesDevice);
+  AddProfile(profile::kExportCsv);
   const fs::path outside = world_.Root() / "elsewhere";
   fs::create_directories(outside);
   for (const char* leaf : {"test.pdb", "category.css", "Contact1.pim"}) {
