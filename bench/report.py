@@ -147,7 +147,7 @@ ENGINES = {0: ("SQLite", "sqlite3"), 1: ("PostgreSQL", "psql"), 2: ("MariaDB", "
 def big_table_lines(entries):
     """The desktop manager on a large linked table beside the engine's own client."""
     lines = ["", "## The desktop manager on a large linked table", "",
-             "The whole `brisklet --quit-after-start` process (offscreen, no handheld, so the 1 s "
+             "The whole `brisklet --quit-after-start` process (offscreen, no handheld, so any "
              "start-up pause is in it) in an application folder whose first profile links a table "
              "of the size shown, until its main window has shown that table: wall time and peak "
              "resident memory. Beside it the engine's own client printing the first screen (40 "
