@@ -32,7 +32,7 @@ struct TargetColumn {
 };
 
 std::string Quote(std::string_view name, bool bare) {
-  return bare ? std::string(name) : db::QuoteIdentifier(name);
+  return db::SourceIdentifier(name, bare);
 }
 
 std::optional<std::vector<TargetColumn>> DescribeTable(db::Connection& connection,
