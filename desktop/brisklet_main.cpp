@@ -103,6 +103,7 @@ int main(int argc, char** argv) {
   default_handler = qInstallMessageHandler(StartMessageHandler);
   QApplication app(argc, argv);
   starting_gui = false;
+  qInstallMessageHandler(default_handler);
   if (AskRunningInstanceToShow()) return 0;
 
   velmora::prompt::QtPrompt window_prompt;
