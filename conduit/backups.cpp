@@ -3,10 +3,10 @@
 #include <thread>
 
 #include "conduit/device_export.h"
-#include "conduit/file_names.h"
 #include "device/device_agent.h"
 #include "device/device_files.h"
 #include "platform/files/crash_point.h"
+#include "profile/backup_files.h"
 #include "profile/field_catalogue.h"
 #include "transfer/device_backup.h"
 #include "transfer/pdb_writer.h"
@@ -51,9 +51,7 @@ std::vector<std::vector<std::string>> ReadAllContacts(RunContext& context,
 std::filesystem::path CustomBackupPath(const std::filesystem::path& app_folder,
                                        std::string_view owner, std::string_view prof_name,
                                        int generation) {
-  return app_folder / "Backup" /
-         ("Backup_" + std::to_string(generation) + "_" + SafeFileNamePart(owner) + "_" +
-          SafeFileNamePart(prof_name) + ".pdb");
+  return profile::TableBackupFile(app_folder, owner, prof_name, generation);
 }
 
 bool RotateCustomBackups(const std::filesystem::path& app_folder, std::string_view owner,

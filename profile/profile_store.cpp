@@ -438,14 +438,16 @@ bool ProfileStore::IsNameTaken(std::string_view user_name, std::string_view prof
   return ReadCount(sql::CountNameTaken(user_name, prof_name)) > 0;
 }
 
-bool ProfileStore::NewProfileConflicts(const ProfileRecord& r) {
+bool ProfileStore::NewProfileConflicts(const ProfileRecord& r, long left_out) {
   if (IsDesktopToDevice(r.sync_type)) {
     return r.sync_type == kDesktopOverwritesDevice &&
-           ReadCount(sql::CountDesktopToDeviceOfUserAndCategory(r.user_name, r.category_id)) > 0;
+           ReadCount(sql::CountDesktopToDeviceOfUserAndCategory(r.user_name, r.category_id,
+                                                                left_out)) > 0;
   }
   if (IsDeviceToDesktop(r.sync_type)) {
     return r.sync_type == kDeviceOverwritesDesktop &&
-           ReadCount(sql::CountDeviceToDesktopOfTarget(r.db_path, r.db_dsn, r.table_name)) > 0;
+           ReadCount(
+               sql::CountDeviceToDesktopOfTarget(r.db_path, r.db_dsn, r.table_name, left_out)) > 0;
   }
   return false;
 }

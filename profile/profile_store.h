@@ -108,8 +108,9 @@ class ProfileStore {
 
   // Checks; true when the condition holds.
   bool IsNameTaken(std::string_view user_name, std::string_view prof_name);
-  // A profile about to be inserted with the highest id.
-  bool NewProfileConflicts(const ProfileRecord& record);
+  // A profile about to be inserted with the highest id; with `left_out`, the stored profile of
+  // that id about to be saved again (its mapping edited) is not counted.
+  bool NewProfileConflicts(const ProfileRecord& record, long left_out = 0);
   // A stored profile whose settings are being changed to those of `record`.
   EditConflict EditedProfileConflict(const ProfileRecord& record);
 
