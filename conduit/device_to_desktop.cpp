@@ -473,23 +473,27 @@ void WriteRows(RunContext& context, const profile::ProfileRecord& profile,
 
 void RunDeviceToDesktop(RunContext& context, const profile::ProfileRecord& profile,
                         db::Connection& custom_db, DesktopWriter writer, bool query_ran) {
+  const bool overwrite = profile.sync_type == profile::kDeviceOverwritesDesktop;
   std::optional<RunTarget> target = ResolveTarget(context, profile, custom_db);
   if (!target) return;
-  context.Status("Taking Backup...");
-  const bool backed_up = BackupCustomDatabase(context, profile, custom_db, target->quoted_table);
-  context.Status("Backup Completed");
   // Rows are deleted only when the profile's query ran and every one of them is in the backup.
-  if (profile.sync_type == profile::kDeviceOverwritesDesktop && !(query_ran && backed_up)) {
+  if (overwrite && !query_ran) {
     context.SetRunError();
-    context.Log("\r\n\tNo record deleted or added: " +
-                std::string(query_ran ? "the backup of the table could not be taken."
-                                      : "the profile query did not run."));
+    context.Log("\r\n\tNo record deleted or added: the profile query did not run.");
     return;
   }
-
+  // The export is checked before the backup is taken, so that a damaged one leaves the
+  // backup generations as they were too.
   std::optional<DeviceExport> pim =
       FetchDeviceExport(context, profile, writer == DesktopWriter::kStatement);
   if (!pim) return;
+  context.Status("Taking Backup...");
+  const bool backed_up = BackupCustomDatabase(context, profile, custom_db, target->quoted_table);
+  context.Status("Backup Completed");
+  if (overwrite && !backed_up) {
+    context.Log("\r\n\tNo record deleted or added: the backup of the table could not be taken.");
+    return;
+  }
   LogMappings(context, *target);
   if (pim->records < 1) return;
 
