@@ -44,8 +44,18 @@ AgentOutcome RunAgent(RunContext& context, std::uint32_t request) {
 
 std::optional<DeviceExport> CheckedExport(RunContext& context,
                                           const std::filesystem::path& desktop_copy) {
-  DeviceExport out{ReadExportBytes(desktop_copy), 0};
-  if (std::optional<std::string> damage = transfer::FindPimDamage(out.bytes)) {
+  // Past the index the format can address, every record at its longest.
+  constexpr std::uintmax_t kLargestExport =
+      2 + (transfer::kPimIndexEntrySize + 0xFFFF) *
+              static_cast<std::uintmax_t>(transfer::kPimMaxRecords);
+  std::error_code error;
+  const std::uintmax_t size = std::filesystem::file_size(desktop_copy, error);
+  DeviceExport out;
+  if (!error && size <= kLargestExport) out.bytes = ReadExportBytes(desktop_copy);
+  std::optional<std::string> damage =
+      !error && size > kLargestExport ? std::optional<std::string>("it is larger than any export")
+                                      : transfer::FindPimDamage(out.bytes);
+  if (damage) {
     context.SetRunError();
     context.Log("\r\n\tFail to Copy PIM  database from Device to Desktop");
     context.Log("\r\n\tThe PIM database is damaged: " + *damage + ".");

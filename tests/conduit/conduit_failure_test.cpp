@@ -3,6 +3,9 @@
 // desktop data as it was and does not mark the failed profile as synchronized.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <sys/mount.h>
+
+#include <cstdio>
 
 #include "conduit/backups.h"
 #include "profile/profile_store.h"
@@ -224,6 +227,63 @@ TEST_F(ConduitFailureTest, AFailureThatEndsTheTransactionLeavesTheOldRows) {
                                               "rolled back."));
       ASSERT_TRUE(profile::ProfileStore(world_.ProfileDb()).DeleteProfile(id));
     }
+  }
+}
+
+// The same on a real full disk: a small tmpfs holds the table (mounted only where the test may
+// mount, as root; skipped otherwise).
+TEST_F(ConduitFailureTest, AFullDiskDuringAnOverwriteLeavesTheOldRows) {
+  const std::filesystem::path disk = people_.parent_path() / "disk";
+  std::filesystem::create_directories(disk);
+  if (::mount("tmpfs", disk.c_str(), "tmpfs", 0, "size=256k") != 0) {
+    GTEST_SKIP() << "cannot mount a tmpfs here (needs root)";
+  }
+  struct Unmount {
+    std::filesystem::path at;
+    ~Unmount() { ::umount2(at.c_str(), MNT_DETACH); }
+  } unmount{disk};
+  std::filesystem::copy_file(people_, disk / "people.db");
+  // A small page cache stored in the file, so that SQLite writes to the disk while the rows go
+  // in rather than only when they are committed.
+  world_.MakeSqliteDatabase("disk/people.db", "PRAGMA default_cache_size = 8;");
+  // Fills the disk, then frees room for the journal of the delete but not for the new rows.
+  const auto fill_disk = [&] {
+    std::FILE* filler = std::fopen((disk / "filler").c_str(), "wb");
+    ASSERT_NE(filler, nullptr);
+    const std::string block(4096, 'f');
+    while (std::fwrite(block.data(), 1, block.size(), filler) == block.size()) {
+    }
+    std::fclose(filler);
+    std::filesystem::resize_file(disk / "filler",
+                                 std::filesystem::file_size(disk / "filler") - 24 * 1024);
+  };
+  std::vector<handheld::Contact> contacts;
+  for (int i = 0; i < 60; ++i) contacts.push_back(MakeContact(std::string(2000, 'n'), "New"));
+  world_.SetDeviceContacts(contacts);
+  for (bool statements : {false, true}) {
+    SCOPED_TRACE(statements ? "statement writer" : "cursor writer");
+    profile::ProfileRecord record;
+    record.prof_name = statements ? "Full s" : "Full c";
+    record.db_type = profile::kAccessDatabase;
+    record.db_path = disk.string() + "/";
+    record.db_dsn = "people.db";
+    record.sync_type = profile::kDeviceOverwritesDesktop;
+    record.query = "SELECT * FROM People";
+    const long id = world_.AddProfile(record, kMappings);
+    conduit::RunSettings settings;
+    settings.force_statement_writer = statements;
+    fill_disk();
+    const ConduitRun run = world_.Run(false, settings);
+    EXPECT_EQ(run.ending, conduit::RunEnding::kFailed) << world_.LogText();
+    // Read with room on the disk again, as a user would after freeing some; the first writer
+    // to open the file finishes SQLite's own rollback.
+    std::filesystem::remove(disk / "filler");
+    world_.MakeSqliteDatabase("disk/people.db", "SELECT count(*) FROM People;");
+    EXPECT_EQ(SqliteRows(disk / "people.db", "SELECT FirstName, LastName FROM People ORDER BY ID"),
+              kOriginalPeople);
+    EXPECT_THAT(world_.LogText(),
+                HasSubstr("\r\n\tWriting stopped: the changes to People were rolled back."));
+    ASSERT_TRUE(profile::ProfileStore(world_.ProfileDb()).DeleteProfile(id));
   }
 }
 
