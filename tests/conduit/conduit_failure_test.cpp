@@ -152,6 +152,18 @@ TEST_F(ConduitFailureTest, FailedDeviceBackupKeepsThePreviousOne) {
   EXPECT_EQ(world_.DeviceContacts().size(), 2u);
 }
 
+// An owner name longer than the link reports is cut; the log says so and under which name the
+// profiles were looked up, since a longer owner's profiles are then not found.
+TEST(ConduitOwnerNameTest, ACutOwnerNameIsLogged) {
+  const std::string owner = "Annabel Konstantinopoulou-Featherstonehaugh";
+  ConduitWorld world(owner);
+  world.Run();
+  EXPECT_THAT(world.LogText(), HasSubstr("\r\nOwner name \"" + owner +
+                                         "\" is longer than 34 bytes; its profiles are looked "
+                                         "up as \"" +
+                                         owner.substr(0, 34) + "\""));
+}
+
 // A type-3 run deletes nothing unless its query ran and the whole table is in a backup on disk.
 TEST_F(ConduitFailureTest, OverwriteDeletesNothingWithoutItsQueryOrItsBackup) {
   struct Case {
@@ -323,6 +335,18 @@ TEST_F(ConduitFailureTest, ADamagedExportChangesNothing) {
       ASSERT_TRUE(profile::ProfileStore(world_.ProfileDb()).DeleteProfile(id));
     }
   }
+}
+
+// Nor does the device contacts backup take in a damaged export: the previous backup stays.
+TEST_F(ConduitFailureTest, ADamagedExportLeavesTheDeviceBackup) {
+  const auto backup = conduit::DeviceBackupPath(world_.AppFolder());
+  WriteFileBytes(backup, "previous backup");
+  WriteFileBytes(world_.Root() / "damaged.pim", std::string("\xC8\x00", 2));
+  world_.SetFault("export-file", (world_.Root() / "damaged.pim").string());
+  AddProfile("Overwrite device", profile::kDesktopOverwritesDevice);
+  world_.Run(/*backup=*/true);
+  EXPECT_EQ(ReadFileBytes(backup), "previous backup");
+  EXPECT_THAT(world_.LogText(), HasSubstr("\r\n\tThe PIM database is damaged: "));
 }
 
 TEST_F(ConduitFailureTest, AnUnknownSyncTypeFailsItsProfile) {
