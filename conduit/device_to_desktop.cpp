@@ -186,7 +186,7 @@ std::vector<std::string> PrimaryKeyColumns(SQLHDBC connection, const std::string
 }
 
 // The table's column name without what a driver puts before the first ".".
-std::string BareColumnName(std::string name) {
+std::string ColumnNameWithoutPrefix(std::string name) {
   if (std::size_t dot = name.find('.'); dot != std::string::npos) name.erase(0, dot + 1);
   return name;
 }
@@ -199,7 +199,7 @@ std::vector<BoundColumn> ColumnsToFill(db::Connection& custom_db, db::OdbcResult
     BoundColumn column{table.ColumnName(j), table.ColumnType(j), table.ColumnSize(j),
                        table.DecimalDigits(j), -1};
     if (!IsBindable(column.type)) continue;
-    const std::string name = BareColumnName(column.name);
+    const std::string name = ColumnNameWithoutPrefix(column.name);
     for (std::size_t i = 0; i < target.mappings.size(); ++i) {
       if (target.mappings[i].db_field_name == name) {
         column.slot = static_cast<int>(i);
@@ -394,7 +394,7 @@ std::optional<RunTarget> ResolveTarget(RunContext& context, const profile::Profi
   }
   std::vector<std::string> columns;
   for (int j = 0; j < rows.ColumnCount(); ++j)
-    columns.push_back(BareColumnName(rows.ColumnName(j)));
+    columns.push_back(ColumnNameWithoutPrefix(rows.ColumnName(j)));
   rows.Close();
 
   profile::ProfileStore store(context.ProfileDb());
