@@ -157,7 +157,7 @@ std::optional<std::vector<std::string>> TablesOfQuery(std::string_view query) {
 bool IsPlainIdentifier(std::string_view name) {
   if (name.empty() || (name.front() >= '0' && name.front() <= '9')) return false;
   for (char c : name) {
-    if (!IsWordByte(c) || static_cast<unsigned char>(c) >= 0x80) return false;
+    if (!IsWordByte(c)) return false;
   }
   return true;
 }

@@ -17,8 +17,9 @@ namespace velmora::db {
 // that ends it (a join, a subquery, a schema-qualified name).
 std::optional<std::vector<std::string>> TablesOfQuery(std::string_view query);
 
-// True when `name` can stand in a statement without quotes: letters, digits, "_" and "$", not
-// starting with a digit. Names of MySQL sources, written bare, must be of this kind.
+// True when `name` can stand in a statement without quotes: letters (non-ASCII ones too),
+// digits, "_" and "$", not starting with a digit. Names of MySQL sources, written bare, must be
+// of this kind.
 bool IsPlainIdentifier(std::string_view name);
 
 }  // namespace velmora::db

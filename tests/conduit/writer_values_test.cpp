@@ -106,6 +106,7 @@ TEST(WriterValues, StatementNamesArePlainOrQuoted) {
   EXPECT_EQ(NameInStatement("Contacts"), "Contacts");
   EXPECT_EQ(NameInStatement("Con\"tacts"), "\"Con\"\"tacts\"");
   EXPECT_EQ(NameInStatement("First Name"), "\"First Name\"");
+  EXPECT_EQ(NameInStatement("Grün_1"), "Grün_1");
 }
 
 }  // namespace
