@@ -109,8 +109,10 @@ void WriteCsvExport(RunContext& context, const profile::ProfileRecord& profile,
 
 void RunCsvExport(RunContext& context, const profile::ProfileRecord& profile) {
   std::optional<DeviceExport> pim = FetchDeviceExport(context, profile, false);
-  if (!pim) return;
-  WriteCsvExport(context, profile, *pim);
+  if (pim) WriteCsvExport(context, profile, *pim);
+  // The copy holds every contact of the handheld; none stays behind in the work folder.
+  std::error_code ignored;
+  std::filesystem::remove(DesktopExportPath(context), ignored);
 }
 
 }  // namespace velmora::conduit
