@@ -129,8 +129,8 @@ class ProfileStore {
 // missing columns keep their defaults).
 ProfileRecord ProfileFromCurrentRow(db::ResultSet& rows);
 
-// The table(s) a query reads: the text after the first FROM up to the following WHERE (or the
-// end), without double quotes, trimmed of spaces. Empty when there is no FROM.
+// The table(s) a query reads, exactly as named (quotes undone, see db::TablesOfQuery), joined
+// by ", " when there are several. Empty when the FROM list cannot be read for certain.
 std::string TableNameFromQuery(std::string_view query);
 
 // True when the query has no WHERE and the table name names a single table.
