@@ -71,7 +71,8 @@ std::string SourceIdentifier(std::string_view name, bool mysql_source) {
 }
 
 std::string BareIdentifier(std::string_view stored) {
-  if (stored.size() < 2 || stored.front() != '"' || stored.back() != '"') return std::string(stored);
+  if (stored.size() < 2 || stored.front() != '"' || stored.back() != '"')
+    return std::string(stored);
   std::string bare;
   const std::string_view inner = stored.substr(1, stored.size() - 2);
   for (std::size_t i = 0; i < inner.size(); ++i) {
@@ -87,6 +88,12 @@ std::string BareIdentifier(std::string_view stored) {
 
 std::string SqlLiteral(std::string_view type, std::string_view text) {
   if (text == "NULL") return "NULL";
+  return SqlValueLiteral(type, text);
+}
+
+std::string SqlValueLiteral(std::string_view type, std::optional<std::string_view> value) {
+  if (!value) return "NULL";
+  const std::string_view text = *value;
   if (type == "SQL_CHAR" || type == "SQL_TYPE_TIMESTAMP" || type == "SQL_DATE" ||
       type == "SQL_TIME") {
     return QuoteText(text);
