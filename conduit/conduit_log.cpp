@@ -19,8 +19,9 @@ void AppendToConduitLog(const std::filesystem::path& log_file, std::string_view 
     bytes.push_back(static_cast<char>(unit >> 8));
   }
   // O_APPEND: every write lands at the end, also when another process appends meanwhile.
-  // The log names contacts and databases: private to the user.
-  int fd = ::open(log_file.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600);
+  // The log names contacts and databases: private to the user, and never appended through a
+  // link to a file elsewhere.
+  int fd = ::open(log_file.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC | O_NOFOLLOW, 0600);
   if (fd < 0) return;
   // A log cut short by a full disk or a crash can end in half a unit; every later entry would
   // then read as garbage. One zero byte completes that unit and realigns what follows.

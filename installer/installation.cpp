@@ -15,6 +15,7 @@
 #include "installer/script_ids.h"
 #include "platform/prompt/prompt.h"
 #include "platform/registry/registry.h"
+#include "profile/backup_files.h"
 #include "profile/profile_store.h"
 #include "profile/shipped_databases.h"
 
@@ -80,6 +81,10 @@ class Steps {
       }
       std::filesystem::create_directories(folder / name, ec);
       if (ec) report_.failures.push_back("cannot create " + (folder / name).string());
+      // The linked-table backups are named after owners and profiles: their user's only.
+      if (!ec && name == profile::kTableBackupFolder) {
+        std::filesystem::permissions(folder / name, std::filesystem::perms::owner_all, ec);
+      }
     }
   }
 

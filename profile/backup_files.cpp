@@ -15,7 +15,7 @@ std::string SafeFileNamePart(std::string_view name) {
 std::filesystem::path TableBackupFile(const std::filesystem::path& app_folder,
                                       std::string_view owner, std::string_view prof_name,
                                       int generation) {
-  return app_folder / "Backup" /
+  return app_folder / kTableBackupFolder /
          ("Backup_" + std::to_string(generation) + "_" + SafeFileNamePart(owner) + "_" +
           SafeFileNamePart(prof_name) + ".pdb");
 }

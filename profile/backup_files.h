@@ -10,6 +10,9 @@
 
 namespace velmora::profile {
 
+// The application folder's folder of linked-table backups.
+inline constexpr std::string_view kTableBackupFolder = "Backup";
+
 // Generations kept per profile: 1 is the newest.
 inline constexpr int kTableBackupGenerations = 4;
 

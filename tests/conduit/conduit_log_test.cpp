@@ -46,6 +46,14 @@ TEST(ConduitLog, ALogCutInHalfAUnitIsRealignedBeforeTheNextEntry) {
   EXPECT_EQ(bytes.substr(bytes.size() - 20), Utf16Le(u"\r\nnext run"));
 }
 
+TEST(ConduitLog, ALogThatIsALinkIsNotFollowed) {
+  testing::TempDir dir;
+  testing::WriteFileBytes(dir / "elsewhere", "kept");
+  std::filesystem::create_symlink(dir / "elsewhere", dir / "ContactConduitlog.log");
+  AppendToConduitLog(dir / "ContactConduitlog.log", "\r\nrun");
+  EXPECT_EQ(testing::ReadFileBytes(dir / "elsewhere"), "kept");
+}
+
 TEST(ConduitLog, AppendsFromSeveralThreadsStayWhole) {
   testing::TempDir dir;
   ConduitLog log(dir / "log");

@@ -70,6 +70,7 @@ TEST_F(InstallationTest, FirstInstallationLaysOutEveryFile) {
     EXPECT_EQ(Mode(Installed(program)), 0755u) << program;
   }
   EXPECT_TRUE(std::filesystem::is_directory(Installed("Backup")));
+  EXPECT_EQ(Mode(Installed("Backup")), 0700u);
   EXPECT_TRUE(std::filesystem::is_regular_file(Installed("lib/libpeltrix.so")));
   // Language files lose their prefix.
   EXPECT_TRUE(std::filesystem::is_regular_file(Installed("Contacts_UserGuide.html")));
