@@ -1,5 +1,5 @@
-// The safety nets a user relies on: the handheld's contacts saved with Backup, the handheld
-// cleared and filled by a profile, and every field of every contact back after Restore; and a
+// The safety nets a user relies on: the handheld's contacts saved with Backup, overwritten by a
+// profile, the handheld cleared, and every field of every contact back after Restore; and a
 // table that the conduit overwrote put back from the conduit's backup in the Restore Contents
 // dialog.
 #include <QPushButton>
@@ -36,7 +36,7 @@ std::string EveryFieldCsv(const std::string& header) {
   return csv;
 }
 
-TEST(BackupJourney, HandheldContactsComeBackAfterBackupClearSyncAndRestore) {
+TEST(BackupJourney, HandheldContactsComeBackAfterBackupOverwriteClearAndRestore) {
   JourneyWorld world;
   const std::string empty = world.HandheldCsv();
   const std::string header = empty.substr(0, empty.find_first_of("\r\n"));
@@ -48,10 +48,8 @@ TEST(BackupJourney, HandheldContactsComeBackAfterBackupClearSyncAndRestore) {
 
   world.frame().action(desktop::kCmdBackupDevice)->trigger();
   EXPECT_EQ(world.prompt().Texts().back(), "Backup is taken successfully.");
-  ASSERT_TRUE(Device({"contacts", world.handheld().string(), "clear"}).succeeded);
-  ASSERT_EQ(world.HandheldCount(), 0);
 
-  // Meanwhile a profile fills the handheld with the desktop's people.
+  // A profile overwrites the handheld with the desktop's people, then the handheld is cleared.
   WizardChoices choices;
   choices.sync_type = profile::kDesktopOverwritesDevice;
   choices.name = "Ann's people";
@@ -61,6 +59,8 @@ TEST(BackupJourney, HandheldContactsComeBackAfterBackupClearSyncAndRestore) {
   ASSERT_NE(world.MakeProfile(choices).find("created successfully"), std::string::npos);
   EXPECT_EQ(world.Connect(), 0) << world.ConduitLog();
   EXPECT_EQ(world.OnHandheld(), Sorted(DesktopPeople()));
+  ASSERT_TRUE(Device({"contacts", world.handheld().string(), "clear"}).succeeded);
+  ASSERT_EQ(world.HandheldCount(), 0);
 
   world.frame().action(desktop::kCmdRestoreDevice)->trigger();
   EXPECT_EQ(world.prompt().Texts().back(), "Backup is restored successfully.");
