@@ -33,7 +33,7 @@ struct RunTarget {
 };
 
 std::string QuoteName(const RunTarget& target, std::string_view name) {
-  return target.bare_names ? std::string(name) : db::QuoteIdentifier(name);
+  return db::SourceIdentifier(name, target.bare_names);
 }
 
 void DeleteAllRows(RunContext& context, db::Connection& custom_db, const RunTarget& target,
