@@ -1,5 +1,7 @@
 #include "conduit/column_names.h"
 
+#include <algorithm>
+
 #include "db/statements.h"
 
 namespace velmora::conduit {
@@ -43,6 +45,37 @@ std::vector<std::string> BuildColumnNameList(db::Connection& custom_db,
                                              std::string_view table_text) {
   return ColumnNameEntries(SplitTableText(table_text),
                            [&](std::string& table) { return db::ListColumns(custom_db, table); });
+}
+
+namespace {
+
+// True when `entry` ("column" or "table.column") names the column `column`.
+bool NamesColumn(std::string_view entry, std::string_view column) {
+  if (entry == column) return true;
+  return entry.size() > column.size() && entry.ends_with(column) &&
+         entry[entry.size() - column.size() - 1] == '.';
+}
+
+}  // namespace
+
+std::vector<std::string> ResultColumnEntries(const std::vector<std::string>& entries,
+                                             const std::vector<std::string>& reported) {
+  std::vector<std::string> result;
+  for (std::size_t j = 0; j < reported.size(); ++j) {
+    const std::string& column = reported[j];
+    if (j < entries.size() && NamesColumn(entries[j], column)) {
+      result.push_back(entries[j]);
+      continue;
+    }
+    auto named = std::find_if(entries.begin(), entries.end(),
+                              [&](const std::string& entry) { return NamesColumn(entry, column); });
+    if (named != entries.end()) {
+      result.push_back(*named);
+    } else {
+      result.push_back(j < entries.size() ? entries[j] : column);
+    }
+  }
+  return result;
 }
 
 }  // namespace velmora::conduit

@@ -31,4 +31,13 @@ std::vector<std::string> ColumnNameEntries(
 std::vector<std::string> BuildColumnNameList(db::Connection& custom_db,
                                              std::string_view table_text);
 
+// The entry each result column stands for, from the list `entries` and the names the driver
+// reports for the result (`reported`, one per result column). The entry at the column's
+// position when it names the reported column (the query delivers the table's columns in
+// catalogue order, as "SELECT *" does); otherwise the entry that names the reported column, so
+// that a query choosing some columns still feeds each device field from its own column;
+// otherwise the entry at the position, or the reported name past the end of the list.
+std::vector<std::string> ResultColumnEntries(const std::vector<std::string>& entries,
+                                             const std::vector<std::string>& reported);
+
 }  // namespace velmora::conduit

@@ -11,9 +11,11 @@
 namespace velmora::conduit {
 
 struct CommandLine {
-  bool disconnect = false;  // end at once, doing nothing
+  bool disconnect = false;  // tell a running conduit the handheld is gone, then end
   bool unattended = false;
-  bool backup = false;  // answer to the device backup question when unattended
+  // Answer to the device backup question when unattended; the question comes only when the
+  // owner has a profile that overwrites the device, so nothing is lost unless asked for.
+  bool backup = true;
   bool help = false;
   std::string error;  // a usage error; empty when the line is fine
 };

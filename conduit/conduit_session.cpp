@@ -9,6 +9,7 @@
 #include "device/desktop_settings.h"
 #include "device/device_connection.h"
 #include "device/device_files.h"
+#include "platform/files/atomic_file.h"
 #include "platform/prompt/prompt.h"
 #include "profile/profile_store.h"
 #include "profile/statements.h"
@@ -36,6 +37,16 @@ std::string LogTime(const profile::ProfileDateTime& t) {
   std::snprintf(text, sizeof text, "%d/%d/%d %02d:%02d:%02d", t.month, t.day, t.year, t.hour,
                 t.minute, t.second);
   return text;
+}
+
+// Whether the device contacts backup can be written in its place, found out before the handheld
+// is asked for its contacts: nothing but a folder stands there, and the folder takes a new
+// file. The earlier backup stays as it is until the new one is complete.
+bool DeviceBackupCanBeMade(const std::filesystem::path& file) {
+  std::error_code error;
+  if (std::filesystem::is_directory(std::filesystem::symlink_status(file, error))) return false;
+  files::AtomicFile probe(file);  // never committed: the probe goes with it
+  return probe.ok();
 }
 
 ProfileListRow RowOf(const profile::ProfileRecord& profile, bool due) {
@@ -174,7 +185,11 @@ void ConduitSession::AskForDeviceBackup() {
   std::atomic<bool> backup_error{false};
   RunContext context(app_folder_, owner_, profile_db_, rapi_, *log_, observer_, backup_error,
                      settings_.run);
-  std::string_view outcome = BackupDeviceContacts(context) ? kBackupTaken : kBackupFailed;
+  const bool taken =
+      DeviceBackupCanBeMade(DeviceBackupPath(app_folder_)) && BackupDeviceContacts(context);
+  // Without a backup the profiles that overwrite the device do not run.
+  device_backup_failed_ = !taken;
+  const std::string_view outcome = taken ? kBackupTaken : kBackupFailed;
   Log("\r\n\r\n\t" + std::string(outcome));
   observer_.StatusChanged(outcome);
 }
@@ -206,16 +221,15 @@ void ConduitSession::Work() {
       LogTime(settings_.clock()));
   RunContext context = MakeContext();
   std::vector<long> went_through;
-  for (std::size_t r = 0;; ++r) {
-    profile::ProfileRecord profile;
-    {
-      std::lock_guard lock(rows_mutex_);
-      if (r >= rows_.size()) break;
-      if (!rows_[r].ticked) continue;
-      profile = profiles_[r];
-    }
-    if (abort_.load()) break;
-    if (RunProfile(context, profile)) went_through.push_back(profile.prof_id);
+  // Nothing may end the process from this thread: a failure no step caught ends the run.
+  try {
+    RunTickedProfiles(context, went_through);
+  } catch (const std::exception& failure) {
+    context.SetRunError();
+    Log("\r\n\tThe run stopped on an unexpected failure: " + std::string(failure.what()));
+  } catch (...) {
+    context.SetRunError();
+    Log("\r\n\tThe run stopped on an unexpected failure");
   }
   observer_.StatusChanged("Finished");
   Log("\r\nContact Conduit Ended " + LogTime(settings_.clock()) + "\r\n\r\n");
@@ -223,6 +237,35 @@ void ConduitSession::Work() {
   WriteBack(went_through);
   observer_.ActivityStopped();
   End();
+}
+
+void ConduitSession::RunTickedProfiles(RunContext& context, std::vector<long>& went_through) {
+  profile::ProfileStore store(profile_db_);
+  for (std::size_t r = 0;; ++r) {
+    profile::ProfileRecord listed;
+    {
+      std::lock_guard lock(rows_mutex_);
+      if (r >= rows_.size()) break;
+      if (!rows_[r].ticked) continue;
+      listed = profiles_[r];
+    }
+    if (abort_.load()) break;
+    // Settings saved in the desktop manager since the list was filled are the ones that run.
+    std::optional<profile::ProfileRecord> profile = store.Profile(listed.prof_id);
+    if (!profile) {
+      Log(QuotedPair(listed.prof_name, "is no longer in the profile database"));
+      continue;
+    }
+    if (device_backup_failed_ && profile->sync_type == profile::kDesktopOverwritesDevice) {
+      context.BeginProfile();
+      context.SetRunError();
+      Log(QuotedPair(profile->prof_name,
+                     "Not run: without the backup of the Pocket PC contacts it would overwrite "
+                     "them"));
+      continue;
+    }
+    if (RunProfile(context, *profile)) went_through.push_back(profile->prof_id);
+  }
 }
 
 void ConduitSession::WriteBack(const std::vector<long>& went_through) {

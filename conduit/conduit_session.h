@@ -79,6 +79,7 @@ class ConduitSession {
   void FillProfileList();
   void AskForDeviceBackup();
   void Work();
+  void RunTickedProfiles(RunContext& context, std::vector<long>& went_through);
   void WriteBack(const std::vector<long>& went_through);
   void End();
   RunContext MakeContext();
@@ -100,6 +101,8 @@ class ConduitSession {
   std::atomic<bool> run_error_{false};
   std::atomic<bool> running_{false};
   bool run_started_ = false;
+  // The user asked for the device backup and it could not be taken.
+  bool device_backup_failed_ = false;
   RunEnding ending_ = RunEnding::kSucceeded;
   std::thread worker_;
 };

@@ -6,6 +6,7 @@
 #include "conduit/column_names.h"
 #include "conduit/device_export.h"
 #include "conduit/file_names.h"
+#include "conduit/mapping_plan.h"
 #include "db/diagnostics.h"
 #include "db/odbc_result_set.h"
 #include "device/device_agent.h"
@@ -14,6 +15,7 @@
 #include "profile/profile_store.h"
 #include "profile/sync_settings.h"
 #include "transfer/pdb_format.h"
+#include "transfer/pdb_reader.h"
 #include "transfer/pdb_writer.h"
 
 namespace velmora::conduit {
@@ -65,39 +67,88 @@ class TransferLog final : public transfer::TransferProgress {
   bool column_list_ended_ = false;
 };
 
-// The mapped columns of the result in result order, under their device field names.
-std::vector<transfer::PdbColumnChoice> MappedColumns(profile::ProfileStore& store, long prof_id,
-                                                     db::ResultSet& rows,
-                                                     const std::vector<std::string>& names) {
-  std::vector<transfer::PdbColumnChoice> columns;
-  const int count = std::min<int>(rows.ColumnCount(), static_cast<int>(names.size()));
-  for (int column = 0; column < count; ++column) {
-    const std::string& entry = names[static_cast<std::size_t>(column)];
-    if (!store.IsColumnMapped(entry, prof_id)) continue;
-    if (!transfer::PdbCodeForColumnType(rows.ColumnType(column))) continue;
-    columns.push_back({column, store.DeviceFieldOfColumn(entry, prof_id)});
+// The column-name entries that the query's result columns stand for.
+std::vector<std::string> ResultColumnNames(const std::vector<std::string>& names,
+                                           db::ResultSet& rows) {
+  std::vector<std::string> reported;
+  for (int column = 0; column < rows.ColumnCount(); ++column) {
+    reported.push_back(rows.ColumnName(column));
   }
-  return columns;
+  return ResultColumnEntries(names, reported);
 }
 
-bool GeneratePdb(RunContext& context, const profile::ProfileRecord& profile,
-                 db::Connection& custom_db, db::OdbcResultSet& rows,
-                 const std::filesystem::path& target) {
+// The mapped columns of the result in result order, under their device field names.
+std::vector<transfer::PdbColumnChoice> MappedColumns(const MappingPlan& plan, db::ResultSet& rows,
+                                                     const std::vector<std::string>& columns) {
+  std::vector<transfer::PdbColumnChoice> chosen;
+  for (std::size_t column = 0; column < columns.size(); ++column) {
+    const profile::TypedMapping* mapping = FindMapping(plan, columns[column]);
+    if (mapping == nullptr) continue;
+    const int index = static_cast<int>(column);
+    if (!transfer::PdbCodeForColumnType(rows.ColumnType(index))) continue;
+    chosen.push_back({index, mapping->field_name});
+  }
+  return chosen;
+}
+
+// True when the written file holds contacts and not one of them has a value. (A file without
+// contacts is what an empty table gives; it is sent as it is.)
+bool HoldsOnlyBlankContacts(const std::filesystem::path& file) {
+  transfer::PdbReader reader;
+  if (!reader.Open(file) || reader.RecordCount() == 0) return false;
+  for (long record = 0; record < reader.RecordCount(); ++record) {
+    for (int column = 0; column < reader.ColumnCount(); ++column) {
+      if (!reader.ValueText(record, column, transfer::TextForm::kFull).empty()) return false;
+    }
+  }
+  return true;
+}
+
+// The folder of the transfer file; a failure is logged as the file's own.
+bool MakeFolderOf(RunContext& context, const std::filesystem::path& target) {
+  std::error_code error;
+  std::filesystem::create_directories(target.parent_path(), error);
+  if (!error) return true;
+  context.Log("\r\n\t Erorr Creating PDB : " + target.string() + "\r\n\t\t" + error.message());
+  return false;
+}
+
+enum class Generated { kWritten, kFailed, kNothingToSend };
+
+Generated GeneratePdb(RunContext& context, const profile::ProfileRecord& profile,
+                      db::Connection& custom_db, db::OdbcResultSet& rows,
+                      const std::filesystem::path& target) {
   profile::ProfileStore store(context.ProfileDb());
   std::string table_text = store.TableName(profile.prof_id);
   if (table_text == profile::kTableNameReadFailed) table_text.clear();
-  std::vector<std::string> names = BuildColumnNameList(custom_db, table_text);
-  long map_count = store.MappedFieldCountForConduit(profile.prof_id);
-  if (map_count < 0) map_count = 0;
-  std::vector<transfer::PdbColumnChoice> columns =
-      MappedColumns(store, profile.prof_id, rows, names);
-  TransferLog log(context, rows, names, map_count);
-  std::filesystem::create_directories(target.parent_path());
+  const std::vector<std::string> names = BuildColumnNameList(custom_db, table_text);
+  const std::vector<std::string> result_columns = ResultColumnNames(names, rows);
+  const MappingPlan plan = ReadMappingPlan(context.ProfileDb(), profile.prof_id);
+  if (!CheckMappingAgainstColumns(context, plan, result_columns)) return Generated::kNothingToSend;
+  const std::vector<transfer::PdbColumnChoice> columns = MappedColumns(plan, rows, result_columns);
+  if (columns.empty()) {
+    context.SetRunError();
+    context.Log("\r\n\tNo mapped column has a type the handheld can take: nothing is transferred");
+    return Generated::kNothingToSend;
+  }
+  if (!MakeFolderOf(context, target)) return Generated::kFailed;
+  TransferLog log(context, rows, result_columns, plan.slot_count);
   bool written = transfer::WriteTransferPdb(rows, target, profile.prof_name,
-                                            static_cast<int>(map_count), columns, &log);
+                                            static_cast<int>(plan.slot_count), columns, &log);
   log.EndColumnList();
-  if (!written) context.Log("\r\n\t Erorr Creating PDB : " + target.string());
-  return written;
+  if (!written) {
+    context.Log("\r\n\t Erorr Creating PDB : " + target.string());
+    return Generated::kFailed;
+  }
+  // Overwriting the handheld's contacts with blank ones loses them and moves nothing.
+  if (profile.sync_type == profile::kDesktopOverwritesDevice && HoldsOnlyBlankContacts(target)) {
+    context.SetRunError();
+    context.Log("\r\n\tEvery contact would be empty: the Pocket PC contacts are not replaced");
+    std::error_code ignored;
+    std::filesystem::remove(target, ignored);
+    return Generated::kNothingToSend;
+  }
+  return Generated::kWritten;
 }
 
 }  // namespace
@@ -112,10 +163,15 @@ void RunDesktopToDevice(RunContext& context, const profile::ProfileRecord& profi
   context.Status("Transfering Contacts to Pocket PC...");
   std::filesystem::path target = TransferFilePath(context, profile.prof_name);
   std::error_code ignored;
-  if (!GeneratePdb(context, profile, custom_db, rows, target)) {
-    context.SetRunError();
-    context.Log(QuotedLine("Problem in Generating the PDB"));
-    return;
+  switch (GeneratePdb(context, profile, custom_db, rows, target)) {
+    case Generated::kWritten:
+      break;
+    case Generated::kNothingToSend:
+      return;
+    case Generated::kFailed:
+      context.SetRunError();
+      context.Log(QuotedLine("Problem in Generating the PDB"));
+      return;
   }
   SendCategoryList(context, profile.prof_id);
   context.Log(QuotedPair("PDB Generated at ", target.string()));

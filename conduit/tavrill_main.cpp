@@ -33,6 +33,15 @@ int RunUnattendedMode(int argc, char** argv, bool backup) {
   return conduit::RunUnattended(backup);
 }
 
+// The handheld went away: a conduit that is up learns it through the connect message (it finds
+// no owner any more, empties its list and stops its run at the next profile). Nothing else.
+int TellRunningConduitOfDisconnect(int argc, char** argv) {
+  QCoreApplication app(argc, argv);
+  conduit::SingleInstance instance;
+  instance.SendConnect();
+  return 0;
+}
+
 bool HasDisplay() {
   for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
     const char* value = std::getenv(name);
@@ -100,8 +109,7 @@ int main(int argc, char** argv) {
     std::fputs(conduit::kUsage, stdout);
     return 0;
   }
-  // The handheld went away: nothing to do.
-  if (line.disconnect) return 0;
+  if (line.disconnect) return TellRunningConduitOfDisconnect(argc, argv);
   if (line.unattended) return RunUnattendedMode(argc, argv, line.backup);
   if (!HasDisplay()) {
     std::fprintf(stderr, "tavrill: no display to show the window on; use --unattended\n");

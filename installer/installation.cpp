@@ -2,6 +2,8 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <optional>
 #include <system_error>
 
@@ -9,6 +11,7 @@
 #include "installer/desktop_folders.h"
 #include "installer/file_copy.h"
 #include "installer/install_plan.h"
+#include "installer/script_check.h"
 #include "installer/script_ids.h"
 #include "platform/prompt/prompt.h"
 #include "platform/registry/registry.h"
@@ -21,6 +24,30 @@ namespace {
 using registry::Hive;
 
 constexpr std::string_view kUnableToConnect = "Unable to connect profile database";
+constexpr std::string_view kScriptUnusable =
+    "The setup script cannot be installed from; nothing was installed";
+
+constexpr std::string_view kFolderRefused =
+    "The installation folder's name holds a line break or another control character, which the "
+    "registered conduit command and the profile database cannot carry; choose another folder";
+
+bool HoldsControlCharacter(std::string_view text) {
+  return std::any_of(text.begin(), text.end(), [](char c) {
+    const auto byte = static_cast<unsigned char>(c);
+    return byte < 0x20 || byte == 0x7F;
+  });
+}
+
+// Shown and recorded when the installation cannot start; nothing has been changed then.
+void Refuse(InstallerState& state, InstallReport& report, std::string_view what,
+            const std::vector<std::string>& details) {
+  prompt::ShowMessage(std::string(what) + "\n" + details.front(), kMessageCaption,
+                      prompt::Icon::kExclamation);
+  state.success = false;
+  for (const std::string& detail : details) {
+    report.failures.push_back(std::string(what) + ": " + detail);
+  }
+}
 
 // An absolute folder without a trailing slash, as AppPath holds it.
 std::string NormalisedFolder(const std::string& text) {
@@ -64,12 +91,21 @@ class Steps {
         error = "the name leaves its folder or is empty";
       } else {
         const std::filesystem::path to = folder / copy.target;
+        if (KeepsExisting(copy.group, to)) continue;
         std::error_code ec;
         std::filesystem::create_directories(to.parent_path(), ec);
         if (CopyFileAside(state_.source_directory / copy.source, to, &error)) continue;
       }
       CopyFailed(copy.source, error);
     }
+  }
+
+  // Keeping an installation keeps every database in it: one already there is never replaced.
+  bool KeepsExisting(FileGroup group, const std::filesystem::path& to) const {
+    if (state_.keep_existing == 0) return false;
+    if (group != FileGroup::kSampleContacts && group != FileGroup::kFirstInstall) return false;
+    struct stat info {};
+    return ::lstat(to.c_str(), &info) == 0 || errno != ENOENT;
   }
 
   void CreateShortcuts(const std::filesystem::path& folder) {
@@ -124,9 +160,10 @@ class Steps {
       return;
     }
     profile::ProfileStore store(profile_db);
-    const bool ok = store.MoveProfileToUserAndPath(profile::kSampleDesktopToDeviceProfile, user,
-                                                   *app_path + "/") &&
-                    store.MoveProfileToUser(profile::kSampleDeviceToDesktopProfile, user);
+    const std::string bound_path = *app_path + "/";
+    const bool ok =
+        store.MoveProfileToUserAndPath(profile::kSampleDesktopToDeviceProfile, user, bound_path) &&
+        BindSecondSample(store, user, bound_path);
     report_.profiles_bound = ok;
     if (!ok) report_.failures.push_back("cannot bind the sample profiles to \"" + user + "\"");
   }
@@ -138,6 +175,20 @@ class Steps {
     state_.success = false;
     ++report_.failed_copies;
     report_.failures.push_back("copy failed: " + name + " (" + error + ")");
+  }
+
+  // The device-to-desktop sample reads the same shipped table as the first one: while it still
+  // names the shipped placeholder folder it gets the installation folder too. A folder the user
+  // chose for it is kept.
+  static bool BindSecondSample(profile::ProfileStore& store, const std::string& user,
+                               const std::string& bound_path) {
+    const long id = profile::kSampleDeviceToDesktopProfile;
+    bool placeholder = false;
+    for (const profile::ProfileRecord& record : store.AllProfiles()) {
+      if (record.prof_id == id) placeholder = record.db_path == profile::kSampleDbPathPlaceholder;
+    }
+    return placeholder ? store.MoveProfileToUserAndPath(id, user, bound_path)
+                       : store.MoveProfileToUser(id, user);
   }
 
   void WriteShortcut(const std::filesystem::path& where, const Shortcut& shortcut,
@@ -170,14 +221,42 @@ bool ShouldBindSampleProfiles(const InstallerState& state, bool asked) {
   return state.keep_existing == 0 || asked;
 }
 
+std::string QuotedArgument(std::string_view argument) {
+  std::string out = "\"";
+  std::size_t backslashes = 0;
+  for (const char c : argument) {
+    if (c == '\\') {
+      ++backslashes;
+      continue;
+    }
+    // Backslashes count as escapes only before a quote: there they are doubled and the quote
+    // itself escaped; elsewhere they stand for themselves.
+    out.append(c == '"' ? 2 * backslashes + 1 : backslashes, '\\');
+    out.push_back(c);
+    backslashes = 0;
+  }
+  out.append(2 * backslashes, '\\');  // before the closing quote
+  out.push_back('"');
+  return out;
+}
+
 std::string ConduitCommandLine(const std::string& folder, const std::string& conduit,
                                const std::string& word) {
-  return "\"" + folder + "/" + conduit + "\" \"" + word + "\"";
+  return QuotedArgument(folder + "/" + conduit) + " " + QuotedArgument(word);
 }
 
 InstallReport Install(InstallerState& state, const SetupScript& script,
                       const InstallChoices& choices, db::Connection& profile_db) {
   InstallReport report;
+  const std::vector<std::string> problems = ScriptProblems(script, state.language_offset);
+  if (!problems.empty()) {
+    Refuse(state, report, kScriptUnusable, problems);
+    return report;
+  }
+  if (HoldsControlCharacter(choices.folder)) {
+    Refuse(state, report, kFolderRefused, {"\"" + choices.folder + "\""});
+    return report;
+  }
   state.installation_folder = NormalisedFolder(choices.folder);
   const std::filesystem::path folder = state.installation_folder;
   Steps steps(state, script, report);

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "db/connection.h"
@@ -34,7 +35,13 @@ struct InstallReport {
 // database; over a kept one only when `asked`.
 bool ShouldBindSampleProfiles(const InstallerState& state, bool asked);
 
-// The command line ActiveSync runs: "<folder>/<conduit>" "<word>".
+// `argument` in double quotes, so that a Windows-style command line splits it back exactly:
+// a quote inside becomes \" and backslashes before a quote (or the closing one) are doubled.
+// Text without quotes or backslashes is only enclosed in quotes.
+std::string QuotedArgument(std::string_view argument);
+
+// The command line ActiveSync runs: "<folder>/<conduit>" "<word>", each part quoted as above, so
+// that it names exactly the installed conduit whatever the folder holds.
 std::string ConduitCommandLine(const std::string& folder, const std::string& conduit,
                                const std::string& word);
 

@@ -3,6 +3,7 @@
 #include <system_error>
 
 #include "installer/desktop_folders.h"
+#include "installer/install_plan.h"
 #include "installer/script_ids.h"
 #include "platform/registry/registry.h"
 
@@ -17,6 +18,18 @@ std::string FindExistingInstallation(const SetupScript& script) {
   std::error_code ec;
   if (!std::filesystem::is_directory(*app_path, ec)) return {};
   return *app_path;
+}
+
+bool HoldsInstallation(const SetupScript& script, const std::string& folder) {
+  if (folder.empty()) return false;
+  for (const PlannedCopy& copy : PlannedCopies(script, false, 0)) {
+    if (copy.group != FileGroup::kSampleContacts && copy.group != FileGroup::kFirstInstall)
+      continue;
+    if (!IsContainedName(copy.target)) continue;
+    std::error_code ec;
+    if (std::filesystem::exists(std::filesystem::path(folder) / copy.target, ec)) return true;
+  }
+  return false;
 }
 
 InstallerState StartUp(const SetupScript& script, const std::filesystem::path& source_directory) {

@@ -23,6 +23,10 @@ struct InstallerState {
 // empty otherwise (a deleted folder counts as no installation).
 std::string FindExistingInstallation(const SetupScript& script);
 
+// True when `folder` holds a database an installation keeps (the profile database or the sample
+// contacts database): such a folder is an installation whatever the registry says.
+bool HoldsInstallation(const SetupScript& script, const std::string& folder);
+
 // The state at start-up: source directory `source_directory`, the existing installation and,
 // when there is one, keep-existing 1.
 InstallerState StartUp(const SetupScript& script, const std::filesystem::path& source_directory);

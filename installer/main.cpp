@@ -40,6 +40,11 @@ int main(int argc, char** argv) {
   }
   std::error_code ec;
   const std::filesystem::path source_directory = std::filesystem::current_path(ec);
+  if (ec) {
+    std::fprintf(stderr, "installer: cannot tell the folder it was started in: %s\n",
+                 ec.message().c_str());
+    return 1;
+  }
   if (command_line.unattended) return RunUnattended(command_line, source_directory, stdout);
 #ifdef VELMORA_INSTALLER_WIZARD
   return RunInstallWizard(argc, argv, source_directory);

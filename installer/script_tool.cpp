@@ -98,6 +98,10 @@ int Bundle(const fs::path& script_file, const fs::path& bundle, const fs::path& 
 
 int main(int argc, char** argv) {
   const std::vector<std::string> args(argv + 1, argv + argc);
+  if (args.size() == 1 && (args[0] == "-h" || args[0] == "--help")) {
+    std::fputs(kUsage, stdout);
+    return 0;
+  }
   if (args.size() == 3 && args[0] == "compile") return Compile(args[1], args[2]);
   if (args.size() >= 5 && args[0] == "bundle") {
     return Bundle(args[1], args[2], args[3], std::vector<fs::path>(args.begin() + 4, args.end()));

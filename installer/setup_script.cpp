@@ -106,6 +106,10 @@ std::string SetupScript::Text(int id) const {
   return LookupScriptText(ReadWholeFile(file_), id);
 }
 
+bool SetupScript::IsUsable() const {
+  return ReadWholeFile(file_).size() >= kScriptMinimumBytes;
+}
+
 int SetupScript::Number(int id) const {
   const std::string text = Text(id);
   int value = 0;

@@ -45,6 +45,8 @@ class SetupScript {
   explicit SetupScript(std::filesystem::path file) : file_(std::move(file)) {}
 
   const std::filesystem::path& File() const { return file_; }
+  // True when the file opens and is long enough to be a script.
+  bool IsUsable() const;
   std::string Text(int id) const;
   // The text read as a decimal count; 0 when empty, not a number or negative.
   int Number(int id) const;

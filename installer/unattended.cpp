@@ -94,8 +94,9 @@ std::string UsageText() {
          "                   ~/.local/opt/<product>, or /opt/<product> as root)\n"
          "  --user NAME      handheld user the sample profiles are bound to (default: the\n"
          "                   first handheld user)\n"
-         "  --keep-existing  over an existing installation, keep its profile database and\n"
-         "                   its profiles as they are\n"
+         "  --keep-existing  over an existing installation, keep its databases (the\n"
+         "                   profiles and the sample contacts) as they are; a folder that\n"
+         "                   holds them counts as an installation\n"
          "  --bind-samples   with --keep-existing, still bind sample profiles 1 and 2 to the user\n"
          "  --language N     language offset of the texts and language files (default 0)\n"
          "\n"
@@ -112,6 +113,13 @@ int RunUnattended(const CommandLine& command_line, const std::filesystem::path& 
 
   InstallChoices choices;
   choices.folder = command_line.folder.value_or(InitialFolder(state, script));
+  if (command_line.keep_existing && state.existing_folder.empty() &&
+      HoldsInstallation(script, Comparable(choices.folder))) {
+    std::fprintf(out, "the registry names no installation, but %s holds one: keeping it\n",
+                 Comparable(choices.folder).c_str());
+    state.existing_folder = Comparable(choices.folder);
+    state.keep_existing = 1;
+  }
   if (state.keep_existing && Comparable(choices.folder) != Comparable(state.existing_folder)) {
     std::fprintf(out,
                  "--keep-existing keeps the installation in %s; install there or leave out "
@@ -150,7 +158,7 @@ int RunUnattended(const CommandLine& command_line, const std::filesystem::path& 
     std::fprintf(out, "%s\n", script.Text(ids::kCompleted + state.language_offset).c_str());
     return 0;
   }
-  if (!state.success) {
+  if (report.failed_copies > 0) {
     std::fprintf(out, "%s\n", script.Text(ids::kSomethingFailed + state.language_offset).c_str());
   }
   std::fprintf(out, "%zu step(s) failed:\n", report.failures.size());

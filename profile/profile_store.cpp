@@ -8,6 +8,7 @@
 
 #include "db/connection.h"
 #include "db/odbc_result_set.h"
+#include "db/sql_literal.h"
 #include "db/statements.h"
 #include "platform/text/utf.h"
 #include "profile/field_catalogue.h"
@@ -254,6 +255,12 @@ std::vector<ProfileRecord> ProfileStore::AllProfiles() {
   return ReadProfiles(sql::SelectAllProfiles());
 }
 
+std::optional<ProfileRecord> ProfileStore::Profile(long prof_id) {
+  std::vector<ProfileRecord> profiles = ReadProfiles(sql::SelectProfile(prof_id));
+  if (profiles.empty()) return std::nullopt;
+  return std::move(profiles.front());
+}
+
 std::vector<ProfileRecord> ProfileStore::ProfilesOfUser(std::string_view user_name) {
   return ReadProfiles(sql::SelectProfilesOfUser(user_name));
 }
@@ -314,12 +321,19 @@ long ProfileStore::MappedFieldCountForConduit(long prof_id) {
   return ReadCount(sql::CountMappedFieldsForConduit(prof_id));
 }
 
+// Mapped names are stored bare; profiles saved earlier hold them between double quotes, so a
+// name not found bare is looked up once more in that form.
 bool ProfileStore::IsColumnMapped(std::string_view db_field_name, long prof_id) {
-  return ReadCount(sql::CountColumnMapped(db_field_name, prof_id)) > 0;
+  return ReadCount(sql::CountColumnMapped(db_field_name, prof_id)) > 0 ||
+         ReadCount(sql::CountColumnMapped(db::QuoteIdentifier(db_field_name), prof_id)) > 0;
 }
 
 std::string ProfileStore::DeviceFieldOfColumn(std::string_view db_field_name, long prof_id) {
-  return ReadText(sql::SelectDeviceFieldOfColumn(db_field_name, prof_id), kFieldNameReadLimit, {});
+  std::string field =
+      ReadText(sql::SelectDeviceFieldOfColumn(db_field_name, prof_id), kFieldNameReadLimit, {});
+  if (!field.empty()) return field;
+  return ReadText(sql::SelectDeviceFieldOfColumn(db::QuoteIdentifier(db_field_name), prof_id),
+                  kFieldNameReadLimit, {});
 }
 
 std::string ProfileStore::FieldNameOfFieldId(std::string_view field_id) {

@@ -71,6 +71,7 @@ class ProfileStore {
 
   // Lists and counts.
   std::vector<ProfileRecord> AllProfiles();
+  std::optional<ProfileRecord> Profile(long prof_id);  // none when missing or on failure
   std::vector<ProfileRecord> ProfilesOfUser(std::string_view user_name);
   std::optional<int> SyncTypeOfUsersFirstProfile(std::string_view user_name);
   long CountOverwritingProfilesOfUser(std::string_view user_name);  // -1 on failure
@@ -83,6 +84,7 @@ class ProfileStore {
   std::vector<MappedField> MappedFieldNames(long prof_id);
   long MappedFieldCountForDesktop(long prof_id);  // -1 on failure
   long MappedFieldCountForConduit(long prof_id);  // -1 on failure
+  // The column name is given bare; a mapping stored bare or between double quotes matches.
   bool IsColumnMapped(std::string_view db_field_name, long prof_id);
   std::string DeviceFieldOfColumn(std::string_view db_field_name, long prof_id);  // empty: none
   std::string FieldNameOfFieldId(std::string_view field_id);                      // empty: none

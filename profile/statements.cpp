@@ -18,6 +18,7 @@ constexpr char kSelectCategoryIdAsA[] = "Select ID as a from DBProfile where Pro
 constexpr char kSelectAllCategories[] = "SELECT * FROM CategoryMaster";
 
 constexpr char kSelectAllProfiles[] = "Select * from DBProfile";
+constexpr char kSelectProfile[] = "Select * From DBProfile where ProfID=%d";
 // '!' escapes the wildcards of a name, so a name matches only itself.
 constexpr char kSelectProfilesOfUser[] =
     "Select * From DBProfile where UserName like '%s' ESCAPE '!'";
@@ -171,6 +172,9 @@ std::string SelectAllCategories() {
   return kSelectAllCategories;
 }
 
+std::string SelectProfile(long prof_id) {
+  return Format(kSelectProfile, Id(prof_id));
+}
 std::string SelectAllProfiles() {
   return kSelectAllProfiles;
 }

@@ -28,6 +28,7 @@ std::string SelectAllCategories();
 
 // Profile lists and counts.
 std::string SelectAllProfiles();
+std::string SelectProfile(long prof_id);
 std::string SelectProfilesOfUser(std::string_view user_name);
 std::string SelectSyncTypeOfUser(std::string_view user_name);
 std::string CountOverwritingProfilesOfUser(std::string_view user_name);

@@ -16,6 +16,7 @@
 // truncated or altered file is recognised as damaged.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -23,6 +24,10 @@
 #include "platform/registry/registry.h"
 
 namespace velmora::registry {
+
+// The largest hive file that is read: far above any real hive, it keeps a stray huge file from
+// being read into memory. A change that would write a larger file is refused.
+inline constexpr std::size_t kMaxHiveBytes = std::size_t{64} << 20;
 
 struct HiveValueEntry {
   std::string name;

@@ -22,13 +22,12 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Far above any real hive; keeps a stray huge file from being read into memory.
-constexpr off_t kMaxHiveBytes = off_t{64} << 20;
+constexpr off_t kMaxHiveFileBytes = static_cast<off_t>(kMaxHiveBytes);
 
 using files::UniqueFd;
 
 void Report(const std::string& message) {
-  std::fprintf(stderr, "velmora registry: %s\n", message.c_str());
+  ReportRegistryProblem(message);
 }
 
 // Lookups repeat; one line per file and reason is enough to tell the user.
@@ -43,7 +42,8 @@ std::string ErrnoText() {
   return std::strerror(errno);
 }
 
-enum class ReadStatus { kOk, kMissing, kFailed };
+// kTooLarge: a regular file over the hive limit, not read; it counts as a damaged hive.
+enum class ReadStatus { kOk, kMissing, kFailed, kTooLarge };
 
 struct FileBytes {
   ReadStatus status = ReadStatus::kFailed;
@@ -64,7 +64,8 @@ FileBytes ReadWholeFile(const fs::path& file) {
     result.error = "not a regular file";
     return result;
   }
-  if (info.st_size > kMaxHiveBytes) {
+  if (info.st_size > kMaxHiveFileBytes) {
+    result.status = ReadStatus::kTooLarge;
     result.error = "too large for a hive";
     return result;
   }
@@ -78,7 +79,8 @@ FileBytes ReadWholeFile(const fs::path& file) {
       return result;
     }
     result.bytes.append(buffer, static_cast<std::size_t>(got));
-    if (static_cast<off_t>(result.bytes.size()) > kMaxHiveBytes) {
+    if (result.bytes.size() > kMaxHiveBytes) {
+      result.status = ReadStatus::kTooLarge;
       result.error = "too large for a hive";
       return result;
     }
@@ -143,6 +145,10 @@ const char* HiveStem(Hive hive) {
 
 }  // namespace
 
+void ReportRegistryProblem(const std::string& message) {
+  std::fprintf(stderr, "velmora registry: %s\n", message.c_str());
+}
+
 fs::path HiveFile(Hive hive) {
   return RegistryFolder() / (std::string(HiveStem(hive)) + ".hive");
 }
@@ -151,6 +157,10 @@ HiveContents LoadHive(Hive hive) {
   const fs::path file = HiveFile(hive);
   FileBytes read = ReadWholeFile(file);
   if (read.status == ReadStatus::kMissing) return {};
+  if (read.status == ReadStatus::kTooLarge) {
+    ReportOnce(file.string() + ": damaged (" + read.error + "); its values read as absent");
+    return {};
+  }
   if (read.status == ReadStatus::kFailed) {
     ReportOnce(file.string() + ": cannot be read (" + read.error + "); its values read as absent");
     return {};
@@ -182,6 +192,7 @@ bool UpdateHive(Hive hive, const std::function<bool(HiveContents&)>& change) {
   }
   HiveContents contents;
   std::string damage;
+  if (read.status == ReadStatus::kTooLarge) damage = read.error;
   if (read.status == ReadStatus::kOk) {
     ParsedHive parsed = ParseHive(read.bytes);
     if (parsed.ok) {
@@ -191,6 +202,13 @@ bool UpdateHive(Hive hive, const std::function<bool(HiveContents&)>& change) {
     }
   }
   if (!change(contents)) return false;
+  std::string bytes = SerialiseHive(contents);
+  if (bytes.size() > kMaxHiveBytes) {
+    Report(file.string() + ": the change would make the hive " + std::to_string(bytes.size()) +
+           " bytes long, over the limit of " + std::to_string(kMaxHiveBytes) +
+           " that it can be read with; refused, nothing changed");
+    return false;
+  }
   if (!damage.empty()) {
     const fs::path aside = SetAside(file);
     if (aside.empty()) {
@@ -200,7 +218,7 @@ bool UpdateHive(Hive hive, const std::function<bool(HiveContents&)>& change) {
     Report(file.string() + ": damaged (" + damage + "); kept as " + aside.filename().string() +
            ", the hive starts afresh");
   }
-  return ReplaceFile(file, SerialiseHive(contents));
+  return ReplaceFile(file, bytes);
 }
 
 }  // namespace velmora::registry

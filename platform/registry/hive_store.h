@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <string>
 
 #include "platform/registry/hive_format.h"
 #include "platform/registry/registry.h"
@@ -13,14 +14,19 @@ namespace velmora::registry {
 
 std::filesystem::path HiveFile(Hive hive);
 
+// Writes `message` to stderr with the registry's prefix.
+void ReportRegistryProblem(const std::string& message);
+
 // The hive's contents without taking the lock. A missing file is an empty hive; an unreadable or
 // damaged one reads as empty, with the reason on stderr.
 HiveContents LoadHive(Hive hive);
 
 // Under the hive's exclusive lock: reads the hive, lets `change` alter it and, when `change`
-// returns true, writes it back atomically. A damaged hive is kept aside and `change` starts from
-// an empty hive; a hive that cannot be read at all is never replaced. True only when the change
-// was asked for and written.
+// returns true, writes it back atomically. A change that would make the hive larger than its
+// reader accepts is refused, with the reason on stderr, and leaves the file as it was. A damaged
+// hive (one over the size limit included) is kept aside and `change` starts from an empty hive; a
+// hive that cannot be read at all is never replaced. True only when the change was asked for and
+// written.
 bool UpdateHive(Hive hive, const std::function<bool(HiveContents&)>& change);
 
 }  // namespace velmora::registry

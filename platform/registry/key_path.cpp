@@ -1,6 +1,7 @@
 #include "platform/registry/key_path.h"
 
 #include <array>
+#include <string>
 #include <utility>
 
 #include "platform/registry/registry.h"
@@ -45,6 +46,23 @@ std::optional<std::string> NormaliseKeyPath(std::string_view key) {
   while (!key.empty() && key.back() == '\\') key.remove_suffix(1);
   if (key.find("\\\\") != std::string_view::npos) return std::nullopt;
   return std::string(key);
+}
+
+std::string KeyPathProblem(std::string_view normalised) {
+  if (normalised.size() > kMaxKeyPathBytes) {
+    return "the key path is " + std::to_string(normalised.size()) +
+           " bytes long, over the limit of " + std::to_string(kMaxKeyPathBytes);
+  }
+  for (std::string_view rest = normalised; !rest.empty();) {
+    const std::size_t cut = rest.find('\\');
+    const std::string_view name = rest.substr(0, cut);
+    if (name.size() > kMaxKeyNameBytes) {
+      return "a key name is " + std::to_string(name.size()) + " bytes long, over the limit of " +
+             std::to_string(kMaxKeyNameBytes);
+    }
+    rest = cut == std::string_view::npos ? std::string_view() : rest.substr(cut + 1);
+  }
+  return "";
 }
 
 std::string_view ParentPath(std::string_view normalised) {

@@ -3,6 +3,7 @@
 // Pure functions; nothing here touches a file.
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -18,6 +19,15 @@ std::string FoldName(std::string_view name);
 // The key path without leading or trailing backslashes; nothing when a component between them
 // is empty ("a\\b"). "" (the hive itself) stays "".
 std::optional<std::string> NormaliseKeyPath(std::string_view key);
+
+// What a write may create: a key name of at most kMaxKeyNameBytes bytes and a path of at most
+// kMaxKeyPathBytes. The hive stores every key with its whole path, so without a bound a deep path
+// costs the square of its length. Reading accepts longer paths that are already stored.
+inline constexpr std::size_t kMaxKeyNameBytes = 255;
+inline constexpr std::size_t kMaxKeyPathBytes = 1024;
+
+// Why a normalised path may not be created; empty when it may.
+std::string KeyPathProblem(std::string_view normalised);
 
 // The parent of a normalised non-empty path ("a\b" -> "a", "a" -> "").
 std::string_view ParentPath(std::string_view normalised);

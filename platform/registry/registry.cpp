@@ -27,11 +27,24 @@ fs::path HomeFolder(const EnvironmentLookup& env) {
   return ".";
 }
 
+// The key, created with its parents when it is absent and its path is within the limits; nullptr
+// (with the reason on stderr) for a path over them. Keys already stored are used as they are.
+HiveKey* OpenCreatableKey(HiveContents& contents, std::string_view path) {
+  if (HiveKey* existing = FindKey(contents, path)) return existing;
+  if (const std::string problem = KeyPathProblem(path); !problem.empty()) {
+    ReportRegistryProblem("key not created: " + problem);
+    return nullptr;
+  }
+  return &OpenOrCreateKey(contents, path);
+}
+
 bool WriteValue(Hive hive, std::string_view key, std::string_view name, RegValue value) {
   const std::optional<std::string> path = NormaliseKeyPath(key);
   if (!path) return false;
   return UpdateHive(hive, [&](HiveContents& contents) {
-    SetValue(OpenOrCreateKey(contents, *path), name, std::move(value));
+    HiveKey* opened = OpenCreatableKey(contents, *path);
+    if (opened == nullptr) return false;
+    SetValue(*opened, name, std::move(value));
     return true;
   });
 }
@@ -86,10 +99,8 @@ bool CreateKey(Hive hive, std::string_view key) {
   const std::optional<std::string> path = NormaliseKeyPath(key);
   if (!path) return false;
   if (KeyExists(hive, *path)) return true;
-  return UpdateHive(hive, [&](HiveContents& contents) {
-    OpenOrCreateKey(contents, *path);
-    return true;
-  });
+  return UpdateHive(
+      hive, [&](HiveContents& contents) { return OpenCreatableKey(contents, *path) != nullptr; });
 }
 
 bool DeleteValue(Hive hive, std::string_view key, std::string_view name) {

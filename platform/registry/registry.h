@@ -11,8 +11,10 @@
 // ("HKCU.lock", "HKLM.lock"). A write takes an exclusive flock on the lock file, reads the hive,
 // changes it and renames a fully written temporary file over it, so concurrent writers in other
 // processes lose nothing and readers, which take no lock, see the old or the new file, never half
-// of one. A damaged hive reads as holding nothing, with the reason on stderr; the next write keeps
-// the damaged file beside it as "HKCU.hive.damaged-N" before starting the hive afresh.
+// of one. A damaged hive (a file over 64 MiB included) reads as holding nothing, with the reason
+// on stderr; the next write keeps the damaged file beside it as "HKCU.hive.damaged-N" before
+// starting the hive afresh. A write that would make the hive larger than that, or create a key
+// name over 255 bytes or a key path over 1024, is refused and changes nothing.
 #pragma once
 
 #include <cstdint>

@@ -4,6 +4,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+
 #include "conduit/backups.h"
 #include "profile/sync_settings.h"
 #include "tests/conduit/conduit_world.h"
@@ -143,6 +145,79 @@ TEST_F(ConduitFailureTest, FailedDeviceBackupKeepsThePreviousOne) {
   EXPECT_EQ(ReadFileBytes(backup), "previous backup");
   EXPECT_THAT(world_.LogText(), HasSubstr("\r\n\r\n\tError while creating Backup PDB."));
   EXPECT_EQ(world_.DeviceContacts().size(), 2u);
+}
+
+TEST_F(ConduitFailureTest, TransferFileThatCannotBeMadeIsReported) {
+  // Situations that hold for root too; the run reports each, nothing throws.
+  struct Case {
+    const char* what;
+    const char* file_in_the_way;  // below the owner's work folder; null: none
+    std::string prof_name;
+  };
+  const Case cases[] = {
+      {"a file where the work folder must be", "", "To device"},
+      {"a file where the Update folder must be", "Update", "To device"},
+      {"a path over the system's length limit", nullptr, std::string(4200, 'n')},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ConduitWorld world;
+    world.MakeSqliteDatabase("people.db", kPeopleSql);
+    profile::ProfileRecord record;
+    record.prof_name = c.prof_name;
+    record.db_type = profile::kAccessDatabase;
+    record.db_path = (world.Root() / "data").string() + "/";
+    record.db_dsn = "people.db";
+    record.sync_type = profile::kDesktopAddsDevice;
+    record.query = "SELECT * FROM \"People\"";
+    record.table_name = "People";
+    world.AddProfile(record, kMappings);
+    if (c.file_in_the_way != nullptr) {
+      const std::filesystem::path file = world.AppFolder() / world.Owner() / c.file_in_the_way;
+      const std::filesystem::path plain = file.filename().empty() ? file.parent_path() : file;
+      std::filesystem::remove_all(plain);
+      std::filesystem::create_directories(plain.parent_path());
+      WriteFileBytes(plain, "not a folder");
+      ASSERT_TRUE(std::filesystem::is_regular_file(plain));
+    }
+
+    ConduitRun run = world.Run();
+    EXPECT_EQ(run.ending, conduit::RunEnding::kFailed);
+    EXPECT_TRUE(run.opened_log);
+    const std::string log = world.LogText();
+    EXPECT_THAT(log, HasSubstr("\r\n\t Erorr Creating PDB : "));
+    EXPECT_THAT(log, HasSubstr("\r\n\t\"Problem in Generating the PDB"));
+    EXPECT_TRUE(world.DeviceContacts().empty());
+  }
+}
+
+TEST_F(ConduitFailureTest, DeviceBackupThatCannotBeMadeStopsTheOverwritingProfiles) {
+  long overwrite = AddProfile("Overwrite device", profile::kDesktopOverwritesDevice);
+  long add = AddProfile("Add to device", profile::kDesktopAddsDevice);
+  std::filesystem::create_directories(conduit::DeviceBackupPath(world_.AppFolder()));
+  ConduitRun run = world_.Run(/*backup=*/true);
+  ExpectErrorEnding(run, overwrite);
+  const std::string log = world_.LogText();
+  EXPECT_THAT(log, HasSubstr("\r\n\r\n\tError while creating Backup PDB."));
+  // Found before the handheld was asked for its contacts.
+  EXPECT_THAT(log, ::testing::Not(HasSubstr("Taking Backup of Pocket Contacts..")));
+  EXPECT_THAT(log, HasSubstr("\r\n\t\"Overwrite device\" Not run: without the backup"));
+  // The handheld keeps its contacts; the profile that only adds still ran.
+  std::vector<handheld::Contact> contacts = world_.DeviceContacts();
+  ASSERT_EQ(contacts.size(), 4u);
+  EXPECT_EQ(contacts[0].fields[1], "Dev");
+  EXPECT_EQ(world_.StoredProfile(add).prof_status, 0);
+}
+
+TEST_F(ConduitFailureTest, FailureThatNoStepCaughtEndsTheRunWithTheErrorEnding) {
+  long id = AddProfile("To device", profile::kDesktopAddsDevice);
+  world_.on_status = [](std::string_view text) {
+    if (text == "Connecting to Custom Database...") throw std::runtime_error("status line gone");
+  };
+  ConduitRun run = world_.Run();
+  ExpectErrorEnding(run, id);
+  EXPECT_THAT(world_.LogText(),
+              HasSubstr("\r\n\tThe run stopped on an unexpected failure: status line gone"));
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include "conduit/column_names.h"
 #include "conduit/command_line.h"
 #include "conduit/file_names.h"
+#include "conduit/mapping_plan.h"
 
 namespace velmora::conduit {
 namespace {
@@ -22,6 +23,45 @@ TEST(SafeFileNamePart, NeverLeavesItsFolder) {
       {"O'Brien", "O'Brien"},
   };
   for (const Case& c : cases) EXPECT_EQ(SafeFileNamePart(c.name), c.part) << c.name;
+}
+
+TEST(BareColumnName, ReadsEveryFormAProfileMayHold) {
+  struct Case {
+    std::string stored;
+    std::string bare;
+  } cases[] = {
+      {"FirstName", "FirstName"},
+      {"\"Last Name\"", "Last Name"},
+      {"\"Say \"\"Hi\"\"\"", "Say \"Hi\""},
+      {"People.FirstName", "People.FirstName"},
+      {"\"People\".\"Last Name\"", "People.Last Name"},
+      {"\"x\".\"y", "\"x\".\"y"},  // not two quoted parts: left as it is
+  };
+  for (const Case& c : cases) EXPECT_EQ(BareColumnName(c.stored), c.bare) << c.stored;
+}
+
+TEST(ResultColumnEntries, EachResultColumnStandsForItsOwnColumn) {
+  const std::vector<std::string> single = {"ID", "FirstName", "LastName", "Email"};
+  const std::vector<std::string> several = {"P.ID", "P.Name", "O.ID", "O.Total"};
+  struct Case {
+    const char* what;
+    std::vector<std::string> entries;
+    std::vector<std::string> reported;
+    std::vector<std::string> result;
+  } cases[] = {
+      {"all columns in catalogue order", single, single, single},
+      {"some columns, another order", single, {"Email", "FirstName"}, {"Email", "FirstName"}},
+      {"several tables", several, {"ID", "Name", "ID", "Total"}, several},
+      {"several tables, some columns", several, {"Total", "Name"}, {"O.Total", "P.Name"}},
+      {"an alias keeps the position", single, {"ID", "Given"}, {"ID", "FirstName"}},
+      {"past the end of the list",
+       single,
+       {"ID", "FirstName", "LastName", "Email", "Extra"},
+       {"ID", "FirstName", "LastName", "Email", "Extra"}},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(ResultColumnEntries(c.entries, c.reported), c.result) << c.what;
+  }
 }
 
 TEST(CommandLine, DisconnectAloneEndsTheProgram) {
@@ -48,7 +88,9 @@ TEST(CommandLine, UnattendedOptions) {
   EXPECT_TRUE(line.unattended);
   EXPECT_TRUE(line.backup);
   EXPECT_TRUE(line.error.empty());
-  EXPECT_FALSE(ParseCommandLine({"--unattended"}).backup);
+  // Unasked, the device is backed up before a profile may overwrite it; "no" still says no.
+  EXPECT_TRUE(ParseCommandLine({"--unattended"}).backup);
+  EXPECT_FALSE(ParseCommandLine({"--unattended", "--backup", "no"}).backup);
   EXPECT_FALSE(ParseCommandLine({"--backup", "maybe"}).error.empty());
   EXPECT_FALSE(ParseCommandLine({"--backup"}).error.empty());
   EXPECT_FALSE(ParseCommandLine({"--frobnicate"}).error.empty());

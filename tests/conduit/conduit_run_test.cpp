@@ -5,6 +5,7 @@
 
 #include "conduit/backups.h"
 #include "conduit/csv_export.h"
+#include "db/odbc_handles.h"
 #include "db/statements.h"
 #include "platform/text/utf.h"
 #include "profile/profile_store.h"
@@ -88,6 +89,19 @@ TEST_F(ConduitRunTest, DesktopAddsToTheHandheld) {
   // The transfer file is gone once the handheld took it in.
   EXPECT_FALSE(
       std::filesystem::exists(world_.AppFolder() / world_.Owner() / "Update" / "To device.pdb"));
+}
+
+TEST_F(ConduitRunTest, SettingsSavedAfterTheListWasFilledAreTheOnesThatRun) {
+  long id = AddPeopleProfile("To device", profile::kDesktopAddsDevice);
+  world_.before_synchronize = [&] {
+    const std::string query = "SELECT * FROM \"People\" WHERE LastName=''Weber''";
+    ASSERT_TRUE(
+        db::Succeeded(db::Execute(world_.ProfileDb(), "UPDATE DBProfile SET Query='" + query +
+                                                          "' WHERE ProfID=" + std::to_string(id))));
+  };
+  ConduitRun run = world_.Run();
+  ASSERT_EQ(run.ending, conduit::RunEnding::kSucceeded) << world_.LogText();
+  EXPECT_EQ(DeviceNames(), std::vector<std::string>{"Mia Weber"});
 }
 
 TEST_F(ConduitRunTest, DesktopOverwritesTheHandheldAfterItsBackup) {

@@ -22,10 +22,18 @@ namespace {
 
 class RecordingObserver final : public conduit::RunObserver {
  public:
+  explicit RecordingObserver(const std::function<void(std::string_view)>& on_status)
+      : on_status_(on_status) {}
+  void StatusChanged(std::string_view text) override {
+    if (on_status_) on_status_(text);
+  }
   void ProfilesListed(const std::vector<conduit::ProfileListRow>& rows) override { rows_ = rows; }
   void OpenLog(const std::filesystem::path&) override { opened_log_ = true; }
   std::vector<conduit::ProfileListRow> rows_;
   bool opened_log_ = false;
+
+ private:
+  const std::function<void(std::string_view)>& on_status_;
 };
 
 void Check(bool ok, const std::string& what) {
@@ -159,7 +167,7 @@ ConduitRun ConduitWorld::Run(bool backup, conduit::RunSettings settings,
   prompt::ScriptedPrompt prompt;
   if (backup) prompt.QueueAnswer(prompt::Answer::kYes);
   prompt::SetCurrentPrompt(&prompt);
-  RecordingObserver observer;
+  RecordingObserver observer(on_status);
   {
     device::RapiLibrary rapi(device::RapiLibraryName());
     conduit::SessionSettings session_settings;
@@ -169,6 +177,7 @@ ConduitRun ConduitWorld::Run(bool backup, conduit::RunSettings settings,
     run.start = session.Start();
     if (run.start == conduit::StartUp::kShowWindow) {
       session.HandleConnect();
+      if (before_synchronize) before_synchronize();
       if (session.Synchronize()) run.ending = session.WaitForRun();
     }
     session.Finish();

@@ -5,9 +5,11 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "conduit/conduit_session.h"
@@ -64,6 +66,12 @@ class ConduitWorld {
   // run and the end, as one connection of the handheld does.
   ConduitRun Run(bool backup = false, conduit::RunSettings settings = {},
                  profile::ProfileDateTime now = {2024, 3, 4, 12, 0, 0});
+
+  // Called by Run after the list is filled and before Synchronize, as a user's changes in the
+  // desktop manager may come while the conduit window is open.
+  std::function<void()> before_synchronize;
+  // Called with every status line text, from the thread that shows it.
+  std::function<void(std::string_view)> on_status;
 
   // The log decoded from UTF-16LE, and its raw bytes.
   std::string LogText() const;

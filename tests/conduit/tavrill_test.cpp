@@ -1,14 +1,21 @@
 // The tavrill program itself in its unattended mode: exit status, the message lines on
-// standard output, the registered "disconnect" start, and the refusal to start without an
-// application folder.
+// standard output, the device backup it takes unless told not to, the registered "disconnect"
+// start (also reaching a window that is open), and the refusal to start without an application
+// folder.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <signal.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
+#include <chrono>
 #include <cstdio>
+#include <thread>
+#include <utility>
 
 #include "device/desktop_settings.h"
+#include "platform/handheld/attachment.h"
 #include "platform/registry/registry.h"
 #include "profile/sync_settings.h"
 #include "tests/conduit/conduit_world.h"
@@ -77,6 +84,47 @@ TEST_F(TavrillTest, DisconnectEndsAtOnce) {
   EXPECT_EQ(RunTavrill("disconnect").status, 0);
   EXPECT_EQ(RunTavrill("'\"DISCONNECT\"'").status, 0);
   EXPECT_FALSE(std::filesystem::exists(world_.AppFolder() / "ContactConduitlog.log"));
+}
+
+TEST_F(TavrillTest, UnattendedBacksUpTheHandheldUnlessToldNot) {
+  const std::filesystem::path backup = world_.AppFolder() / "DeviceContactsBackup.pdb";
+  const std::vector<std::pair<std::string, bool>> cases = {{"--unattended", true},
+                                                           {"--unattended --backup no", false}};
+  for (const auto& [arguments, backed_up] : cases) {
+    SCOPED_TRACE(arguments);
+    std::filesystem::remove(backup);
+    EXPECT_EQ(RunTavrill(arguments).status, 0) << world_.LogText();
+    EXPECT_EQ(std::filesystem::exists(backup), backed_up);
+  }
+}
+
+// True once the conduit log holds `text`; waits up to 20 seconds.
+bool WaitForLog(const ConduitWorld& world, const std::string& text) {
+  for (int i = 0; i < 200; ++i) {
+    if (world.LogText().find(text) != std::string::npos) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
+  return false;
+}
+
+TEST_F(TavrillTest, DisconnectReachesTheOpenWindow) {
+  ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  const std::string program = (BuildDir() / "bin" / "tavrill").string();
+  const pid_t window = ::fork();
+  if (window == 0) {
+    ::execl(program.c_str(), program.c_str(), "connect", static_cast<char*>(nullptr));
+    ::_exit(127);
+  }
+  ASSERT_GT(window, 0);
+  const bool listed = WaitForLog(world_, "\r\nUser name : " + world_.Owner());
+  ASSERT_TRUE(handheld::DetachHandheld());
+  EXPECT_EQ(RunTavrill("disconnect").status, 0);
+  // The window asked the handheld for its owner again, found none and emptied its list.
+  const bool emptied = WaitForLog(world_, "\r\nUser name : \r\nBefore Sync : End");
+  ::kill(window, SIGTERM);
+  ::waitpid(window, nullptr, 0);
+  EXPECT_TRUE(listed);
+  EXPECT_TRUE(emptied) << world_.LogText();
 }
 
 TEST_F(TavrillTest, CannotStartWithoutApplicationFolder) {

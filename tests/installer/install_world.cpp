@@ -99,7 +99,12 @@ void InstallWorld::AddHandheldUser(const std::string& name) {
 }
 
 RunResult InstallWorld::RunInstaller(const std::vector<std::string>& args) const {
-  const std::string program = (BuildDir() / "bin" / "installer").string();
+  return RunProgram("installer", args);
+}
+
+RunResult InstallWorld::RunProgram(const std::string& name,
+                                   const std::vector<std::string>& args) const {
+  const std::string program = (BuildDir() / "bin" / name).string();
   std::vector<char*> argv;
   argv.push_back(const_cast<char*>(program.c_str()));
   for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));

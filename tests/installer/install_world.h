@@ -46,6 +46,8 @@ class InstallWorld {
 
   // Runs the installer in the source directory with `args`.
   RunResult RunInstaller(const std::vector<std::string>& args) const;
+  // Runs the build's program `name` in the source directory with `args`.
+  RunResult RunProgram(const std::string& name, const std::vector<std::string>& args) const;
 
   // Profile `prof_id` of the profile database `database`, read with SQLite directly.
   static std::optional<StoredProfile> ReadProfile(const std::filesystem::path& database,

@@ -2,12 +2,14 @@
 // copies and their run bits, folders, registry values, the ActiveSync command lines, desktop
 // entries, the sample profiles, and what installing again over an installation keeps.
 #include <gtest/gtest.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 
 #include "installer/install_plan.h"
 #include "installer/installer_state.h"
 #include "installer/script_ids.h"
 #include "platform/registry/registry.h"
+#include "platform/velmora-device/command_line.h"
 #include "tests/installer/install_world.h"
 
 namespace velmora::installer {
@@ -17,6 +19,7 @@ using registry::Hive;
 using testing::InstallWorld;
 using testing::RunResult;
 using velmora::testing::ReadFileBytes;
+using velmora::testing::SourceDir;
 using velmora::testing::WriteFileBytes;
 
 constexpr const char* kAppKey = "Software\\Microsoft\\Wrenlock";
@@ -114,6 +117,7 @@ TEST_F(InstallationTest, FirstInstallationBindsTheSampleProfilesToTheChosenUser)
   EXPECT_EQ(first->user_name, "Ann O'Neil");
   EXPECT_EQ(first->db_path, folder_ + "/");
   EXPECT_EQ(second->user_name, "Ann O'Neil");
+  EXPECT_EQ(second->db_path, folder_ + "/");
   // The temporary data source is gone once the installer has ended.
   EXPECT_EQ(run.output.find("Unable to connect"), std::string::npos) << run.output;
 }
@@ -127,14 +131,17 @@ TEST_F(InstallationTest, WithoutAUserTheFirstHandheldUserIsChosen) {
 TEST_F(InstallationTest, InstallingAgainWithKeepExistingLeavesTheProfileDatabaseAlone) {
   ASSERT_EQ(Install({"--user", "Ann O'Neil"}).exit_status, 0);
   ASSERT_TRUE(InstallWorld::RunSql(ProfileDatabase(),
-                                   "UPDATE DBProfile SET ProfName = 'Mine' WHERE ProfID = 1"));
+                                   "UPDATE DBProfile SET ProfName = 'Mine', DBPath = '/mine/' "
+                                   "WHERE ProfID IN (1, 2)"));
   const std::string kept = ReadFileBytes(ProfileDatabase());
+  WriteFileBytes(Installed("SampleContactsDB.mdb"), "rows the user added");
   WriteFileBytes(world_.Source() / "tavrill", "#!/bin/sh\necho version 2\n");
 
   // No --folder: the existing installation is where it goes.
   const RunResult again = world_.RunInstaller({"--unattended", "--keep-existing", "--user", "Bob"});
   ASSERT_EQ(again.exit_status, 0) << again.output;
   EXPECT_EQ(ReadFileBytes(ProfileDatabase()), kept);
+  EXPECT_EQ(ReadFileBytes(Installed("SampleContactsDB.mdb")), "rows the user added");
   EXPECT_EQ(ReadFileBytes(Installed("tavrill")), "#!/bin/sh\necho version 2\n");
   EXPECT_EQ(Mode(Installed("tavrill")), 0755u);
   EXPECT_EQ(InstallWorld::ReadProfile(ProfileDatabase(), 1)->user_name, "Ann O'Neil");
@@ -144,6 +151,10 @@ TEST_F(InstallationTest, InstallingAgainWithKeepExistingLeavesTheProfileDatabase
   ASSERT_EQ(bind.exit_status, 0) << bind.output;
   EXPECT_EQ(InstallWorld::ReadProfile(ProfileDatabase(), 1)->user_name, "Bob");
   EXPECT_EQ(InstallWorld::ReadProfile(ProfileDatabase(), 2)->user_name, "Bob");
+  // Profile 1's folder is bound as ever; profile 2 keeps the folder its user chose.
+  EXPECT_EQ(InstallWorld::ReadProfile(ProfileDatabase(), 1)->db_path, folder_ + "/");
+  EXPECT_EQ(InstallWorld::ReadProfile(ProfileDatabase(), 2)->db_path, "/mine/");
+  EXPECT_EQ(ReadFileBytes(Installed("SampleContactsDB.mdb")), "rows the user added");
   EXPECT_EQ(
       InstallWorld::QueryText(ProfileDatabase(), "SELECT ProfName FROM DBProfile WHERE ProfID = 1"),
       "Mine");
@@ -212,6 +223,133 @@ TEST_F(InstallationTest, ADeletedInstallationFolderCountsAsNoInstallation) {
   EXPECT_TRUE(std::filesystem::exists(ProfileDatabase()));
 }
 
+TEST_F(InstallationTest, KeepExistingKeepsAnInstallationTheRegistryHasLost) {
+  ASSERT_EQ(Install({"--user", "Ann O'Neil"}).exit_status, 0);
+  ASSERT_TRUE(InstallWorld::RunSql(ProfileDatabase(),
+                                   "UPDATE DBProfile SET ProfName = 'Mine' WHERE ProfID = 1"));
+  WriteFileBytes(Installed("SampleContactsDB.mdb"), "rows the user added");
+  const std::string kept = ReadFileBytes(ProfileDatabase());
+  ASSERT_TRUE(registry::DeleteKey(Hive::kCurrentUser, kAppKey));
+
+  const RunResult run = Install({"--keep-existing", "--user", "Bob"});
+  ASSERT_EQ(run.exit_status, 0) << run.output;
+  EXPECT_NE(run.output.find("holds one: keeping it"), std::string::npos) << run.output;
+  EXPECT_EQ(ReadFileBytes(ProfileDatabase()), kept);
+  EXPECT_EQ(ReadFileBytes(Installed("SampleContactsDB.mdb")), "rows the user added");
+  EXPECT_EQ(registry::ReadString(Hive::kCurrentUser, kAppKey, "AppPath"), folder_);
+}
+
+// The registered command is split the way the handheld link splits it and started: it must name
+// exactly the installed conduit, whatever characters the folder holds.
+TEST_F(InstallationTest, TheRegisteredCommandNamesTheInstalledConduitWhateverTheFolder) {
+  for (const std::string name : {"My \"Sync\" Folder", "ends in a backslash\\",
+                                 "quote \\\" \"/bin/sh\" \"", "two  blanks"}) {
+    folder_ = (world_.Home() / "opt" / name).string();
+    const RunResult run = Install({"--user", "Bob"});
+    ASSERT_EQ(run.exit_status, 0) << name << ": " << run.output;
+    for (const char* key : {kAutoStartOnConnectKey, kAutoStartOnDisconnectKey}) {
+      const auto command = registry::ReadString(Hive::kLocalMachine, key, "Velmora Conduit");
+      ASSERT_TRUE(command) << name;
+      const std::vector<std::string> argv = device_tool::SplitWindowsCommandLine(*command);
+      const std::string word =
+          std::string_view(key) == kAutoStartOnConnectKey ? "connect" : "disconnect";
+      EXPECT_EQ(argv, (std::vector<std::string>{Installed("tavrill").string(), word})) << *command;
+      std::string error;
+      EXPECT_EQ(device_tool::StartProgram(argv, true, &error), 0) << *command << ": " << error;
+    }
+  }
+}
+
+// A line break or another control character cannot travel through the registered command and
+// the profile database: such a folder is refused before anything is installed.
+TEST_F(InstallationTest, AFolderWithAControlCharacterIsRefused) {
+  for (const std::string name : {"line\nbreak", "tab\there", "bell\a"}) {
+    folder_ = (world_.Home() / "opt" / name).string();
+    const RunResult run = Install({"--user", "Bob"});
+    EXPECT_EQ(run.exit_status, 1) << run.output;
+    EXPECT_NE(run.output.find("control character"), std::string::npos) << run.output;
+    EXPECT_FALSE(std::filesystem::exists(folder_)) << name;
+    EXPECT_EQ(registry::ReadString(Hive::kCurrentUser, kAppKey, "AppPath"), std::nullopt);
+  }
+}
+
+// Each script lacks what an installation needs or names a place outside the folder: the
+// installation fails with the reason before it changes anything.
+TEST_F(InstallationTest, ADamagedSetupScriptFailsBeforeAnythingIsInstalled) {
+  std::vector<ScriptRecord> shipped;
+  std::string error;
+  ASSERT_TRUE(ParseScriptSource(ReadFileBytes(SourceDir() / "installer/setup_script.txt"), &shipped,
+                                &error))
+      << error;
+  const auto without = [&](int id) {
+    std::vector<ScriptRecord> records;
+    for (const ScriptRecord& record : shipped) {
+      if (record.id != id) records.push_back(record);
+    }
+    return records;
+  };
+  const auto with = [&](int id, const std::string& text) {
+    std::vector<ScriptRecord> records = without(id);
+    records.push_back({id, text});
+    return records;
+  };
+  struct Case {
+    std::vector<ScriptRecord> records;
+    const char* reason;
+  };
+  const Case cases[] = {
+      {without(ids::kConduitFile), "record 52 names no conduit"},
+      {with(ids::kMainFileCountMinusOne, "-3"), "record 10 is \"-3\""},
+      {with(ids::kConduitFile, "../../../bin/sh"), "the conduit \"../../../bin/sh\""},
+      {with(ids::kFirstMainFile, "../../../bin/sh"), "the file \"../../../bin/sh\""},
+      {with(ids::kFirstSubfolder, "/tmp"), "the subfolder \"/tmp\""},
+      {without(ids::kRegistryKey), "record 100 names no registry key"},
+      {{}, "missing, unreadable or too short"},
+  };
+  for (const Case& c : cases) {
+    const auto script = world_.Source() / kScriptFileName;
+    WriteFileBytes(script, c.records.empty() ? std::string("short") : BuildScriptBytes(c.records));
+    const RunResult run = Install({"--user", "Bob"});
+    EXPECT_EQ(run.exit_status, 1) << c.reason << ": " << run.output;
+    EXPECT_NE(run.output.find("cannot be installed from"), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find(c.reason), std::string::npos) << run.output;
+    EXPECT_FALSE(std::filesystem::exists(folder_)) << c.reason;
+    EXPECT_EQ(registry::ReadString(Hive::kLocalMachine, kAutoStartOnConnectKey, "Velmora Conduit"),
+              std::nullopt)
+        << c.reason;
+  }
+}
+
+// Folders that cannot be made and a disk that fills up are reported as failed steps; nothing ends
+// the installer abruptly and no half-copied file is left behind.
+TEST_F(InstallationTest, AFolderThatCannotBeMadeOrFilledIsReportedNotThrown) {
+  WriteFileBytes(world_.Home() / "a file", "in the way");
+  const auto small_disk = world_.Home() / "small disk";
+  std::filesystem::create_directories(small_disk);
+  const bool mounted = ::mount("tmpfs", small_disk.c_str(), "tmpfs", 0, "size=256k") == 0;
+  struct Case {
+    std::filesystem::path folder;
+    const char* reason;
+  };
+  std::vector<Case> cases = {
+      {world_.Home() / "a file" / "Velmora", "cannot create"},
+      {world_.Home() / std::string(5000, 'x') / "Velmora", "cannot create"},
+  };
+  // A full disk needs a small file system of its own, which only a privileged test can mount.
+  if (mounted) cases.push_back({small_disk / "Velmora", "copy failed: lib/libpeltrix.so"});
+  for (const Case& c : cases) {
+    folder_ = c.folder.string();
+    const RunResult run = Install({"--user", "Bob"});
+    EXPECT_EQ(run.exit_status, 1) << run.output.substr(0, 2000);
+    EXPECT_NE(run.output.find(c.reason), std::string::npos) << run.output.substr(0, 2000);
+  }
+  if (!mounted) return;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(small_disk)) {
+    EXPECT_FALSE(entry.path().filename().string().ends_with(".tmp")) << entry.path();
+  }
+  EXPECT_EQ(::umount2(small_disk.c_str(), MNT_DETACH), 0);
+}
+
 TEST_F(InstallationTest, CommandLineMistakesAreRefused) {
   for (const std::vector<std::string>& args :
        {std::vector<std::string>{"--unattended", "--folder"},
@@ -222,9 +360,13 @@ TEST_F(InstallationTest, CommandLineMistakesAreRefused) {
     EXPECT_EQ(run.exit_status, 2) << args.back();
     EXPECT_NE(run.output.find("usage: installer"), std::string::npos);
   }
-  const RunResult help = world_.RunInstaller({"--help"});
-  EXPECT_EQ(help.exit_status, 0);
-  EXPECT_NE(help.output.find("--unattended"), std::string::npos);
+  for (const char* program : {"installer", "velmora-installer-script"}) {
+    for (const char* option : {"--help", "-h"}) {
+      const RunResult help = world_.RunProgram(program, {option});
+      EXPECT_EQ(help.exit_status, 0) << program << " " << option;
+      EXPECT_NE(help.output.find("usage: "), std::string::npos) << program << " " << option;
+    }
+  }
 }
 
 }  // namespace

@@ -85,5 +85,24 @@ TEST_F(InstallerKillTest, EveryKillLeavesOldOrNewFilesAndAReinstallSucceeds) {
   }
 }
 
+// Keeping the installation, a kill at any point leaves both of its databases as they were.
+TEST_F(InstallerKillTest, KeepingTheInstallationNoKillTouchesItsDatabases) {
+  WriteFileBytes(folder_ / "SampleContactsDB.mdb", "rows the user added");
+  const std::string profiles = ReadFileBytes(folder_ / "Orvendel.mdb");
+  std::vector<std::string> keep = Arguments();
+  keep.push_back("--keep-existing");
+  TempDir scratch;
+  const TracedRun reference = TraceRun(keep, scratch.path() / "trace", world_.Source());
+  ASSERT_EQ(reference.end.exit_status, 0) << reference.end.output;
+  for (long k : PointsToTry(reference.points, kPoints / 4)) {
+    const ChildEnd killed = RunChild(keep, k, {}, world_.Source());
+    ASSERT_TRUE(killed.killed || killed.exit_status == 0) << "point " << k;
+    EXPECT_EQ(ReadFileBytes(folder_ / "SampleContactsDB.mdb"), "rows the user added")
+        << "point " << k << " (" << reference.Name(k) << ")";
+    EXPECT_TRUE(ReadFileBytes(folder_ / "Orvendel.mdb") == profiles) << "point " << k;
+    if (HasFailure()) break;
+  }
+}
+
 }  // namespace
 }  // namespace velmora::testing

@@ -153,6 +153,7 @@ TEST_P(ProfileStoreTest, MappingRowsAreReadBackThroughEveryView) {
       {1, "F45", "Born", "SQL_DATE"},
       {1, "F9", "X", ""},  // one character: mapped for the conduit, not for the views
       {2, "F2", "Given", "SQL_CHAR"},
+      {2, "F4", "\"Family \"\"Name\"\"\"", "SQL_CHAR"},  // quoted, as earlier profiles hold it
   };
   for (const MappingRow& row : rows) {
     std::string error;
@@ -166,6 +167,8 @@ TEST_P(ProfileStoreTest, MappingRowsAreReadBackThroughEveryView) {
   EXPECT_EQ(store_->MappedFieldCountForConduit(1), 4);
   EXPECT_TRUE(store_->IsColumnMapped("Owner's Fax", 1));
   EXPECT_FALSE(store_->IsColumnMapped("Owner's Fax", 2));
+  EXPECT_TRUE(store_->IsColumnMapped("Family \"Name\"", 2));
+  EXPECT_EQ(store_->DeviceFieldOfColumn("Family \"Name\"", 2), "Last");
   EXPECT_EQ(store_->DeviceFieldOfColumn("Owner's Fax", 1), "Work fax");
   EXPECT_EQ(store_->DeviceFieldOfColumn("Nothing", 1), "");
   EXPECT_EQ(store_->FieldNameOfFieldId("F24"), "Bstreet");

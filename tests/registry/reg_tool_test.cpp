@@ -155,6 +155,23 @@ TEST_F(RegToolTest, AbsentKeysAndValuesExitWithOne) {
   }
 }
 
+// A key the hive could not hold is refused, and the existing values stay readable.
+TEST_F(RegToolTest, AnAddTheHiveCannotHoldExitsWithOne) {
+  ASSERT_TRUE(WriteString(Hive::kCurrentUser, "Software\\K", "v", "x"));
+  std::string deep = "HKCU";
+  for (int level = 0; level < 10000; ++level) deep += "\\a";
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"add", deep, "/v", "v", "/d", "x", "/f"},
+        std::vector<std::string>{"add", deep}}) {
+    ::testing::internal::CaptureStderr();
+    const ToolRun run = Reg(args);
+    ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(run.code, kRegToolFailed) << args.size();
+    EXPECT_NE(run.err.find("could not be written"), std::string::npos) << run.err;
+  }
+  EXPECT_EQ(ReadString(Hive::kCurrentUser, "Software\\K", "v"), "x");
+}
+
 TEST_F(RegToolTest, WithoutForceAnOverwriteOrDeleteAsksFirst) {
   const std::string key = "HKCU\\Software\\K";
   ASSERT_EQ(Reg({"add", key, "/v", "v", "/d", "old"}).code, kRegToolOk);

@@ -6,9 +6,11 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <string>
 
 #include "platform/registry/hive_format.h"
+#include "platform/registry/key_path.h"
 #include "tests/registry/scoped_registry.h"
 #include "tests/support/temp_dir.h"
 
@@ -217,6 +219,19 @@ TEST_F(DamagedHiveTest, AWriteKeepsTheDamagedFileAsideAndStartsAfresh) {
   EXPECT_EQ(ReadFileBytes(registry_.path() / "HKCU.hive.damaged-2"), "garbage\n");
 }
 
+// A hive over the size limit cannot be read; like any damaged hive, the next write keeps it aside
+// and starts afresh, so that the registry can be repaired.
+TEST_F(DamagedHiveTest, AnOverLargeHiveIsKeptAsideByTheNextWrite) {
+  fs::resize_file(registry_.HiveFile("HKCU"), kMaxHiveBytes + 1);
+  ::testing::internal::CaptureStderr();
+  EXPECT_EQ(ReadString(kCu, kWrenlock, "AppPath"), std::nullopt);
+  ASSERT_TRUE(WriteString(kCu, kWrenlock, "AppPath", "/opt/velmora"));
+  const std::string err = ::testing::internal::GetCapturedStderr();
+  EXPECT_NE(err.find("too large for a hive"), std::string::npos) << err;
+  EXPECT_EQ(fs::file_size(registry_.path() / "HKCU.hive.damaged-1"), kMaxHiveBytes + 1);
+  EXPECT_EQ(ReadString(kCu, kWrenlock, "AppPath"), "/opt/velmora");
+}
+
 TEST_F(RegistryTest, AHiveThatCannotBeReadIsNeverReplaced) {
   fs::create_directory(registry_.HiveFile("HKCU"));  // a folder where the file should be
   ::testing::internal::CaptureStderr();
@@ -238,6 +253,55 @@ TEST_F(RegistryTest, AFailedWriteReportsFalseAndLeavesTheHive) {
   EXPECT_NE(err.find("cannot be written"), std::string::npos) << err;
   EXPECT_EQ(ReadFileBytes(registry_.HiveFile("HKCU")), before);
   EXPECT_EQ(ReadString(kCu, kWrenlock, "AppPath"), "/x");
+}
+
+// Every write below would leave a hive that its own reader refuses (or, for the deep path, cost
+// the square of the path in bytes); each is refused with its reason and changes nothing.
+TEST_F(RegistryTest, AWriteThatWouldMakeTheHiveUnreadableIsRefused) {
+  std::string deep = "a";
+  for (int level = 1; level < 10000; ++level) deep += "\\a";
+  const std::string long_name(kMaxKeyNameBytes + 1, 'n');
+  const std::string big_value(kMaxHiveBytes / 2 + 1, 'x');
+  struct Case {
+    const char* what;
+    std::function<bool()> write;
+    const char* reason;
+    bool first_write_kept = false;  // the case writes twice; the first write fits
+  };
+  const Case cases[] = {
+      {"a path of 10,000 levels", [&] { return WriteString(kCu, deep, "v", "x"); }, "key path"},
+      {"a key created that deep", [&] { return CreateKey(kCu, deep); }, "key path"},
+      {"a key name over the limit", [&] { return CreateKey(kCu, "a\\" + long_name); }, "key name"},
+      {"values adding up past the limit",
+       [&] {
+         return WriteString(kCu, "Big", "one", big_value) &&
+                WriteString(kCu, "Big", "two", big_value);
+       },
+       "over the limit", true},
+  };
+  for (const Case& c : cases) {
+    ASSERT_TRUE(WriteString(kCu, kWrenlock, "AppPath", "/opt/velmora"));
+    ASSERT_TRUE(DeleteKey(kCu, "Big") || !KeyExists(kCu, "Big"));
+    const std::string before = ReadFileBytes(registry_.HiveFile("HKCU"));
+    ::testing::internal::CaptureStderr();
+    EXPECT_FALSE(c.write()) << c.what;
+    const std::string err = ::testing::internal::GetCapturedStderr();
+    EXPECT_NE(err.find(c.reason), std::string::npos) << c.what << ": " << err;
+    // Compared, not printed: a hive that went wrong here is huge.
+    const std::string after = ReadFileBytes(registry_.HiveFile("HKCU"));
+    EXPECT_LE(after.size(), kMaxHiveBytes) << c.what;
+    if (!c.first_write_kept) {
+      EXPECT_TRUE(after == before) << c.what;
+    }
+    EXPECT_EQ(ReadString(kCu, kWrenlock, "AppPath"), "/opt/velmora") << c.what;
+  }
+  // Paths within the limits are kept, and stored with a size that follows their content.
+  ASSERT_TRUE(DeleteKey(kCu, "Big"));
+  std::string widest = std::string(kMaxKeyNameBytes, 'w');
+  while (widest.size() + 2 <= kMaxKeyPathBytes) widest += "\\w";
+  ASSERT_TRUE(WriteString(kCu, widest, "v", "x"));
+  EXPECT_EQ(ReadString(kCu, widest, "v"), "x");
+  EXPECT_LT(ReadFileBytes(registry_.HiveFile("HKCU")).size(), std::size_t{1} << 20);
 }
 
 // Two processes each write their own 500 values into the same key at the same time; the lock

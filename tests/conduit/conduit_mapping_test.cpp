@@ -1,0 +1,153 @@
+// A profile's mapping as the desktop-to-device run applies it: mapped names stored bare, or
+// between double quotes as earlier profiles hold them, move the same values field by field; a
+// mapping that matches none of the query's columns, or only columns without values, sends
+// nothing and ends the run with the error ending.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "db/odbc_handles.h"
+#include "db/sql_literal.h"
+#include "db/statements.h"
+#include "profile/sync_settings.h"
+#include "tests/conduit/conduit_world.h"
+
+namespace velmora::testing {
+namespace {
+
+using ::testing::HasSubstr;
+using ::testing::Not;
+
+constexpr const char* kPeopleSql =
+    "CREATE TABLE People (ID INTEGER PRIMARY KEY, FirstName VARCHAR(50), \"Last Name\" "
+    "VARCHAR(50), \"E-mail\" VARCHAR(80), \"Work tel\" VARCHAR(30), Spare VARCHAR(10));"
+    "INSERT INTO People (FirstName, \"Last Name\", \"E-mail\", \"Work tel\") VALUES"
+    " ('Seán', 'O''Brien', 'sean@example.org', '+353 1 555 0101'),"
+    " ('Mia', 'Weber', 'mia@example.de', '030 555 0199');";
+
+// Device field index (field code - 1) and the column that feeds it.
+struct Fed {
+  int field;
+  const char* field_id;
+  const char* column;
+};
+const std::vector<Fed> kFed = {
+    {1, "F2", "FirstName"}, {3, "F4", "Last Name"}, {19, "F20", "E-mail"}, {8, "F9", "Work tel"}};
+const std::vector<std::vector<std::string>> kValues = {
+    {"Seán", "O'Brien", "sean@example.org", "+353 1 555 0101"},
+    {"Mia", "Weber", "mia@example.de", "030 555 0199"}};
+
+// A world with the People table and two contacts on the handheld, and a profile over the table.
+struct PeopleWorld {
+  explicit PeopleWorld(int sync_type, const std::vector<Mapping>& mappings) {
+    world.MakeSqliteDatabase("people.db", kPeopleSql);
+    world.SetDeviceContacts({MakeContact("Old", "Friend"), MakeContact("Other", "Person")});
+    profile::ProfileRecord record;
+    record.prof_name = "People";
+    record.db_type = profile::kAccessDatabase;
+    record.db_path = (world.Root() / "data").string() + "/";
+    record.db_dsn = "people.db";
+    record.sync_type = sync_type;
+    record.query = "SELECT * FROM \"People\"";
+    record.table_name = "People";
+    prof_id = world.AddProfile(record, mappings);
+  }
+  ConduitWorld world;
+  long prof_id = 0;
+};
+
+TEST(ConduitMappingForms, BareAndQuotedNamesMoveEveryMappedField) {
+  for (bool quoted : {false, true}) {
+    for (int sync_type : {profile::kDesktopAddsDevice, profile::kDesktopOverwritesDevice}) {
+      SCOPED_TRACE(std::string(quoted ? "quoted" : "bare") + " names, type " +
+                   std::to_string(sync_type));
+      std::vector<Mapping> mappings;
+      for (const Fed& fed : kFed) {
+        mappings.push_back(
+            {fed.field_id, quoted ? db::QuoteIdentifier(fed.column) : fed.column, "SQL_CHAR"});
+      }
+      PeopleWorld people(sync_type, mappings);
+      ConduitWorld& world = people.world;
+
+      ConduitRun run = world.Run();
+      ASSERT_EQ(run.ending, conduit::RunEnding::kSucceeded) << world.LogText();
+      std::vector<handheld::Contact> contacts = world.DeviceContacts();
+      const std::size_t kept = sync_type == profile::kDesktopAddsDevice ? 2 : 0;
+      ASSERT_EQ(contacts.size(), kept + kValues.size());
+      for (std::size_t person = 0; person < kValues.size(); ++person) {
+        for (std::size_t f = 0; f < kFed.size(); ++f) {
+          EXPECT_EQ(contacts[kept + person].fields[static_cast<std::size_t>(kFed[f].field)],
+                    kValues[person][f])
+              << kFed[f].column;
+        }
+      }
+    }
+  }
+}
+
+TEST(ConduitMapping, QueryChoosingSomeColumnsFeedsEachFieldFromItsOwnColumn) {
+  PeopleWorld people(profile::kDesktopOverwritesDevice,
+                     {{"F2", "FirstName", "SQL_CHAR"}, {"F20", "E-mail", "SQL_CHAR"}});
+  ConduitWorld& world = people.world;
+  ASSERT_TRUE(db::Succeeded(db::Execute(
+      world.ProfileDb(), "UPDATE DBProfile SET Query='SELECT \"E-mail\", FirstName FROM People'")));
+  ConduitRun run = world.Run();
+  ASSERT_EQ(run.ending, conduit::RunEnding::kSucceeded) << world.LogText();
+  std::vector<handheld::Contact> contacts = world.DeviceContacts();
+  ASSERT_EQ(contacts.size(), 2u);
+  EXPECT_EQ(contacts[1].fields[1], "Mia");
+  EXPECT_EQ(contacts[1].fields[19], "mia@example.de");
+}
+
+TEST(ConduitMapping, PartlyMatchingMappingLogsTheNamesItCannotFind) {
+  PeopleWorld people(profile::kDesktopAddsDevice,
+                     {{"F2", "FirstName", "SQL_CHAR"}, {"F4", "\"Surname\"", "SQL_CHAR"}});
+  ConduitRun run = people.world.Run();
+  const std::string log = people.world.LogText();
+  EXPECT_EQ(run.ending, conduit::RunEnding::kSucceeded) << log;
+  EXPECT_THAT(log, HasSubstr("\r\n\tMapped column not found in the query: Surname"));
+  std::vector<handheld::Contact> contacts = people.world.DeviceContacts();
+  ASSERT_EQ(contacts.size(), 4u);
+  EXPECT_EQ(contacts[3].fields[1], "Mia");
+}
+
+TEST(ConduitMapping, MappingThatMovesNothingSendsNothing) {
+  struct Case {
+    const char* what;
+    int sync_type;
+    std::vector<Mapping> mappings;
+    std::vector<std::string> logged;
+  };
+  const std::vector<Case> cases = {
+      {"no column of the mapping is in the query",
+       profile::kDesktopOverwritesDevice,
+       {{"F2", "Vorname", "SQL_CHAR"}, {"F4", "\"Nachname\"", "SQL_CHAR"}},
+       {"\r\n\tMapped column not found in the query: Vorname",
+        "\r\n\tMapped column not found in the query: Nachname",
+        "\r\n\tNone of the mapped columns is in the query: nothing is transferred"}},
+      {"no mapping rows",
+       profile::kDesktopAddsDevice,
+       {},
+       {"\r\n\tThe profile maps no column: nothing is transferred"}},
+      {"the mapped column holds no values",
+       profile::kDesktopOverwritesDevice,
+       {{"F2", "Spare", "SQL_CHAR"}},
+       {"\r\n\tEvery contact would be empty: the Pocket PC contacts are not replaced"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    PeopleWorld people(c.sync_type, c.mappings);
+    ConduitWorld& world = people.world;
+    ConduitRun run = world.Run();
+    EXPECT_EQ(run.ending, conduit::RunEnding::kFailed);
+    const std::string log = world.LogText();
+    for (const std::string& line : c.logged) EXPECT_THAT(log, HasSubstr(line));
+    EXPECT_THAT(log, Not(HasSubstr("Transfered to Device")));
+    std::vector<handheld::Contact> contacts = world.DeviceContacts();
+    ASSERT_EQ(contacts.size(), 2u);
+    EXPECT_EQ(contacts[0].fields[3], "Friend");
+    EXPECT_EQ(world.StoredProfile(people.prof_id).prof_status, 1);
+  }
+}
+
+}  // namespace
+}  // namespace velmora::testing
