@@ -185,7 +185,8 @@ std::vector<BoundColumn> ColumnsToFill(RunContext& context, long prof_id, db::Co
     if (std::size_t dot = name.find('.'); dot != std::string::npos) name.erase(0, dot + 1);
     if (store.IsColumnMapped(name, prof_id)) {
       for (std::size_t i = 0; i < target.mappings.size(); ++i) {
-        if (target.mappings[i].db_field_name == name) {
+        // Profiles saved by earlier versions hold the name between double quotes.
+        if (db::BareIdentifier(target.mappings[i].db_field_name) == name) {
           column.slot = static_cast<int>(i);
           break;
         }
