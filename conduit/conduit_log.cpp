@@ -18,7 +18,8 @@ void AppendToConduitLog(const std::filesystem::path& log_file, std::string_view 
     bytes.push_back(static_cast<char>(unit >> 8));
   }
   // O_APPEND: every write lands at the end, also when another process appends meanwhile.
-  int fd = ::open(log_file.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+  // The log names contacts and databases: private to the user.
+  int fd = ::open(log_file.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600);
   if (fd < 0) return;
   const char* data = bytes.data();
   std::size_t left = bytes.size();

@@ -98,8 +98,10 @@ void WriteCsvExport(RunContext& context, const profile::ProfileRecord& profile,
 
 void RunCsvExport(RunContext& context, const profile::ProfileRecord& profile) {
   std::optional<long> records = FetchDeviceExport(context, profile, false);
-  if (!records) return;
-  WriteCsvExport(context, profile, DesktopExportPath(context), *records);
+  if (records) WriteCsvExport(context, profile, DesktopExportPath(context), *records);
+  // The copy holds every contact of the handheld; none stays behind in the work folder.
+  std::error_code ignored;
+  std::filesystem::remove(DesktopExportPath(context), ignored);
 }
 
 }  // namespace velmora::conduit

@@ -197,6 +197,7 @@ void RunDesktopToDevice(RunContext& context, const profile::ProfileRecord& profi
       context.Log(QuotedLine("Problem in executing Device side Application"));
       break;
     case AgentOutcome::kTimedOut:
+    case AgentOutcome::kFailed:
       context.Log(QuotedLine("Problem in executing Device side Application"));
       break;
   }

@@ -28,12 +28,20 @@ std::string ReadExportBytes(const std::filesystem::path& file) {
 }
 
 AgentOutcome RunAgent(RunContext& context, std::uint32_t request) {
-  switch (device::RunDeviceAgent(context.Rapi(), request, context.AgentTimeout())) {
+  const device::AgentRun run =
+      device::RunDeviceAgent(context.Rapi(), request, context.AgentTimeout());
+  switch (run) {
     case device::AgentRun::kFinished:
       return AgentOutcome::kFinished;
     case device::AgentRun::kNotStarted:
       context.SetRunError();
       return AgentOutcome::kNotStarted;
+    case device::AgentRun::kFailed:
+    case device::AgentRun::kDisconnected:
+      context.SetRunError();
+      context.Log(QuotedLine(run == device::AgentRun::kFailed ? device::kAgentFailedText
+                                                              : device::kAgentDisconnectedText));
+      return AgentOutcome::kFailed;
     case device::AgentRun::kTimedOut:
       break;
   }
@@ -58,8 +66,9 @@ std::optional<long> FetchDeviceExport(RunContext& context, const profile::Profil
   } else {
     context.Log("\r\n\tProblem in executing device side Application");
   }
-  // An agent that is still at work may be rewriting the export: nothing of it is taken.
-  if (outcome == AgentOutcome::kTimedOut) return std::nullopt;
+  // An agent that is still at work may be rewriting the export, and one that failed left none
+  // or an earlier one: nothing of it is taken.
+  if (outcome == AgentOutcome::kTimedOut || outcome == AgentOutcome::kFailed) return std::nullopt;
 
   context.Log("\r\n\tOpening PIM database \"" + profile.prof_name + "\"");
   context.Status("Importing Contacts to Desktop..., Please wait");

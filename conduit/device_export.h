@@ -19,10 +19,11 @@ std::filesystem::path DesktopExportPath(const RunContext& context);
 // The whole desktop copy of the export; empty when it cannot be read.
 std::string ReadExportBytes(const std::filesystem::path& file);
 
-enum class AgentOutcome { kFinished, kNotStarted, kTimedOut };
+// kFailed: the agent reported that the request failed, or the handheld went away meanwhile.
+enum class AgentOutcome { kFinished, kNotStarted, kTimedOut, kFailed };
 
-// Has the agent run with `request` and resets the flags; logs a time-out, and sets the run
-// error flag for it and for an agent that does not start.
+// Has the agent run with `request` and resets the flags; logs a time-out and a reported
+// failure, and sets the run error flag for them and for an agent that does not start.
 AgentOutcome RunAgent(RunContext& context, std::uint32_t request);
 
 // The steps up to the record count for a device-to-desktop or CSV profile; the number of

@@ -1,6 +1,8 @@
-// One conduit per user: the first tavrill listens on a local socket named after the user (and
-// the desktop registry in use); a later start finds it there and hands it the connect message
-// instead of running itself.
+// One conduit per user: the first tavrill takes an exclusive lock on a file in the user's
+// runtime folder (named after the desktop registry in use) and holds it for its life, then
+// listens on a local socket of the same name; a later start finds the lock taken and hands the
+// running conduit the connect message through the socket instead of running itself. The lock,
+// not the socket, decides who runs, so two starts at the same moment never both run.
 // Used by tavrill's main and window. Qt (QLocalServer/QLocalSocket); needs a Qt application.
 #pragma once
 
@@ -18,10 +20,15 @@ class SingleInstance : public QObject {
 
  public:
   explicit SingleInstance(QObject* parent = nullptr);
+  ~SingleInstance() override;
+  SingleInstance(const SingleInstance&) = delete;
+  SingleInstance& operator=(const SingleInstance&) = delete;
 
-  // True when this process is now the conduit of this user.
+  // True when this process is now the conduit of this user; false when another holds the claim
+  // or the lock file cannot be made.
   bool Claim();
-  // Hands the connect message to the conduit that holds the claim; true when it took it.
+  // Hands the connect message to the conduit that holds the claim, waiting a little for it to
+  // start listening; true when it took it.
   bool SendConnect();
 
  signals:
@@ -31,6 +38,7 @@ class SingleInstance : public QObject {
   void ReadMessage();
 
   QString name_;
+  int lock_fd_ = -1;
   QLocalServer server_;
 };
 

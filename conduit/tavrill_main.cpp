@@ -1,6 +1,8 @@
 // tavrill, the Velmora conduit: started when a handheld connects (and by the desktop manager's
 // Synchronize), it lists the owner's profiles, ticks the due ones and runs them; with
 // --unattended it does so without a window. One conduit runs per user.
+#include <sys/stat.h>
+
 #include <QApplication>
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -68,8 +70,9 @@ int RunWindowed(int argc, char** argv) {
   QApplication app(argc, argv);
   conduit::SingleInstance instance;
   if (!instance.Claim()) {
-    instance.SendConnect();
-    return 0;
+    if (instance.SendConnect()) return 0;
+    std::fprintf(stderr, "tavrill: another conduit is running and did not take the connect\n");
+    return conduit::kExitCannotStart;
   }
   prompt::QtPrompt qt_prompt;
   prompt::SetCurrentPrompt(&qt_prompt);
@@ -99,6 +102,8 @@ int RunWindowed(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Everything the conduit writes (log, exports, backups, work folders) holds contact data.
+  ::umask(077);
   std::vector<std::string> arguments(argv + 1, argv + argc);
   const conduit::CommandLine line = conduit::ParseCommandLine(arguments);
   if (!line.error.empty()) {

@@ -62,6 +62,13 @@ DiagRecord RefusalRecord(const std::string& message) {
   return {"HY000", 0, message};
 }
 
+// What reaches the driver manager as a data source name or an attribute value can carry no text
+// that it would read as a further attribute (a driver extension to load, another database).
+bool SafeToRegister(std::string_view temp_dsn, int database_type, std::string_view source) {
+  if (database_type == kDatabaseDsn) return IsSafeDataSourceName(source);
+  return IsSafeDataSourceName(temp_dsn) && IsSafeAttributeValue(source);
+}
+
 }  // namespace
 
 std::string_view FileDriverName(int database_type) {
@@ -125,6 +132,14 @@ bool Connection::Connect(std::string_view temp_dsn, int database_type, std::stri
     if (error_text != nullptr) *error_text = ConnectFailureReport(DiagRecord{});
     return false;
   }
+  if (!SafeToRegister(temp_dsn, database_type, source)) {
+    refusal_ =
+        "[Velmora] a line break, NUL or attribute separator in the data source name or "
+        "path is refused";
+    last_return_code_ = SQL_ERROR;
+    if (error_text != nullptr) *error_text = ConnectFailureReport(RefusalRecord(refusal_));
+    return false;
+  }
   last_return_code_ = SQLSetConnectAttrW(
       dbc_.get(), SQL_ATTR_ACCESS_MODE,
       reinterpret_cast<SQLPOINTER>(read_only ? SQL_MODE_READ_ONLY : SQL_MODE_READ_WRITE), 0);
@@ -152,11 +167,9 @@ bool Connection::ConnectDsn(std::string_view dsn, std::string_view user,
   if (program_ == Program::kConduit) {
     foxpro_ = description && Contains(*description, "FoxPro");
   } else if (description && IsMySqlDriver(*description)) {
-    // Full column names; stored credentials are replaced only by ones the caller has.
-    std::vector<std::pair<std::string, std::string>> attributes = {{"Option", "1024"}};
-    if (!user.empty()) attributes.emplace_back("UID", std::string(user));
-    if (!password.empty()) attributes.emplace_back("PWD", std::string(password));
-    UpdateDataSource(dsn, attributes);
+    // Full column names. The caller's user name and password reach the driver through the
+    // connect call only: the data source file is readable by others and would keep them in clear.
+    UpdateDataSource(dsn, {{"Option", "1024"}});
     database_kind_ = kKindMySql;
   }
   data_source_text_ = std::string(dsn);

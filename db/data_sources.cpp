@@ -48,6 +48,15 @@ std::string ReadAttribute(const std::string& dsn, const std::string& key) {
   return std::string(buffer, static_cast<std::size_t>(n));
 }
 
+bool AllSafe(std::string_view dsn,
+             const std::vector<std::pair<std::string, std::string>>& attributes) {
+  if (!IsSafeDataSourceName(dsn)) return false;
+  for (const auto& [key, value] : attributes) {
+    if (!IsSafeDataSourceName(key) || !IsSafeAttributeValue(value)) return false;
+  }
+  return true;
+}
+
 bool WriteAttributes(const std::string& dsn,
                      const std::vector<std::pair<std::string, std::string>>& attributes) {
   for (const auto& [key, value] : attributes) {
@@ -59,6 +68,14 @@ bool WriteAttributes(const std::string& dsn,
 }
 
 }  // namespace
+
+bool IsSafeAttributeValue(std::string_view value) {
+  return value.find_first_of(std::string_view("\r\n\0", 3)) == std::string_view::npos;
+}
+
+bool IsSafeDataSourceName(std::string_view name) {
+  return IsSafeAttributeValue(name) && name.find_first_of("[]=;{}") == std::string_view::npos;
+}
 
 DataSourceFileLock::DataSourceFileLock(bool exclusive)
     : fd_(::open(UserIniPath().c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600)) {
@@ -98,6 +115,7 @@ std::optional<std::string> DriverDescriptionOf(std::string_view name) {
 
 bool WriteDataSource(std::string_view dsn, std::string_view driver,
                      const std::vector<std::pair<std::string, std::string>>& attributes) {
+  if (!AllSafe(dsn, attributes) || !IsSafeAttributeValue(driver)) return false;
   const std::string name(dsn);
   DataSourceFileLock file_lock(true);
   ConfigMode mode(ODBC_USER_DSN);
@@ -107,6 +125,7 @@ bool WriteDataSource(std::string_view dsn, std::string_view driver,
 
 bool UpdateDataSource(std::string_view dsn,
                       const std::vector<std::pair<std::string, std::string>>& attributes) {
+  if (!AllSafe(dsn, attributes)) return false;
   const std::string name(dsn);
   DataSourceFileLock file_lock(true);
   {

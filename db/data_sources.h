@@ -22,8 +22,17 @@ std::vector<DataSource> ListDataSources();
 // The driver description of the data source named exactly `name`; nullopt when absent.
 std::optional<std::string> DriverDescriptionOf(std::string_view name);
 
+// A text the data source file can hold as one attribute value: no line break and no NUL, which
+// would end the value early or start an attribute of the writer's choosing.
+bool IsSafeAttributeValue(std::string_view value);
+// A data source name that names one section and cannot be read as a connection string: a safe
+// attribute value without the brackets of a section head or the "=", ";", "{", "}" that
+// separate attributes.
+bool IsSafeDataSourceName(std::string_view name);
+
 // Registers the user data source `dsn` on `driver` with `attributes` (key, value), replacing
-// any earlier one of that name. False when the ODBC configuration cannot be written.
+// any earlier one of that name. False when the ODBC configuration cannot be written, or, with
+// nothing written, when a name or value is not safe (see above).
 bool WriteDataSource(std::string_view dsn, std::string_view driver,
                      const std::vector<std::pair<std::string, std::string>>& attributes);
 

@@ -106,6 +106,12 @@ DeviceBackupResult DeviceContactsBackup::Backup() {
     case DeviceBackupResult::kAgentTimedOut:
       Report(kBackupAgentTimedOut, true);
       break;
+    case DeviceBackupResult::kAgentFailed:
+      Report(kBackupAgentFailed, true);
+      break;
+    case DeviceBackupResult::kNoDevice:  // went away while its agent ran
+      Report(kBackupNoDevice, false);
+      break;
     case DeviceBackupResult::kCopyFailed:
       Report(kBackupCopyFailed, true);
       break;
@@ -120,6 +126,8 @@ DeviceBackupResult DeviceContactsBackup::FetchAndWrite(std::string_view owner) {
       device::RunDeviceAgent(rapi_, device::kAgentBackup, options_.agent_timeout, options_.channel);
   if (run == device::AgentRun::kNotStarted) return DeviceBackupResult::kAgentNotStarted;
   if (run == device::AgentRun::kTimedOut) return DeviceBackupResult::kAgentTimedOut;
+  if (run == device::AgentRun::kFailed) return DeviceBackupResult::kAgentFailed;
+  if (run == device::AgentRun::kDisconnected) return DeviceBackupResult::kNoDevice;
   if (options_.export_pause.count() > 0) std::this_thread::sleep_for(options_.export_pause);
 
   const std::filesystem::path export_copy = ExportCopy(owner);
@@ -165,6 +173,12 @@ DeviceBackupResult DeviceContactsBackup::Restore() {
     case DeviceBackupResult::kAgentTimedOut:
       Report(kRestoreAgentTimedOut, true);
       break;
+    case DeviceBackupResult::kAgentFailed:
+      Report(kRestoreAgentFailed, true);
+      break;
+    case DeviceBackupResult::kNoDevice:  // went away while its agent ran
+      Report(kRestoreNoDevice, false);
+      break;
     default:
       break;
   }
@@ -184,6 +198,10 @@ DeviceBackupResult DeviceContactsBackup::SendAndRestore() {
       return DeviceBackupResult::kAgentNotStarted;
     case device::AgentRun::kTimedOut:
       return DeviceBackupResult::kAgentTimedOut;
+    case device::AgentRun::kFailed:
+      return DeviceBackupResult::kAgentFailed;
+    case device::AgentRun::kDisconnected:
+      return DeviceBackupResult::kNoDevice;
   }
   return DeviceBackupResult::kAgentNotStarted;
 }

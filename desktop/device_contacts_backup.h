@@ -23,6 +23,9 @@ inline constexpr std::string_view kBackupAgentNotStarted =
 inline constexpr std::string_view kBackupAgentTimedOut =
     "Backup failed: the contacts application on the Pocket PC did not finish in time. The "
     "previous backup is kept.";
+inline constexpr std::string_view kBackupAgentFailed =
+    "Backup failed: the contacts application on the Pocket PC reported an error. The previous "
+    "backup is kept.";
 inline constexpr std::string_view kBackupCopyFailed =
     "Backup failed: the Pocket PC contacts could not be copied to this computer. The previous "
     "backup is kept.";
@@ -41,6 +44,9 @@ inline constexpr std::string_view kRestoreAgentNotStarted =
 inline constexpr std::string_view kRestoreAgentTimedOut =
     "Restore failed: the contacts application on the Pocket PC did not finish in time. The "
     "Pocket PC contacts may not have been restored.";
+inline constexpr std::string_view kRestoreAgentFailed =
+    "Restore failed: the contacts application on the Pocket PC reported an error. The Pocket "
+    "PC contacts are unchanged.";
 
 // The small window that says what is going on while the window thread is blocked.
 class ProgressDisplay {
@@ -57,6 +63,7 @@ enum class DeviceBackupResult {
   kCreateFailed,
   kAgentNotStarted,
   kAgentTimedOut,
+  kAgentFailed,
   kCopyFailed,
 };
 

@@ -97,9 +97,14 @@ DeviceProcess StartDeviceAgent(const RapiLibrary& rapi) {
   return DeviceProcess(&rapi, info.hProcess, info.hThread, info.dwProcessId);
 }
 
-std::uint32_t ReadAgentDoneFlag(const AgentChannel& channel) {
+namespace {
+
+// The DWORD `name` under the agent key; 0 when missing; the registry error code when the key
+// cannot be opened; `unconnected` when no handheld answers.
+std::uint32_t ReadAgentValue(const std::u16string& name, std::uint32_t unconnected,
+                             const AgentChannel& channel) {
   return OnOwnConnection<std::uint32_t>(
-      channel, 0, ERROR_DEVICE_NOT_CONNECTED, [](const RapiLibrary& rapi) -> std::uint32_t {
+      channel, 0, unconnected, [&name](const RapiLibrary& rapi) -> std::uint32_t {
         const auto open_key = rapi.Lookup<CeRegOpenKeyExFn>("CeRegOpenKeyEx");
         const auto query = rapi.Lookup<CeRegQueryValueExFn>("CeRegQueryValueEx");
         const auto close_key = rapi.Lookup<CeRegCloseKeyFn>("CeRegCloseKey");
@@ -107,11 +112,10 @@ std::uint32_t ReadAgentDoneFlag(const AgentChannel& channel) {
         HKEY key = nullptr;
         const LONG rc = open_key(HKEY_CLASSES_ROOT, Wide(kAgentKeyUnits), 0, KEY_READ, &key);
         if (rc != ERROR_SUCCESS) return static_cast<std::uint32_t>(rc);
-        static const std::u16string kFlag = u"Flag";
         DWORD value = 0;
         DWORD type = REG_DWORD;
         DWORD size = sizeof value;
-        if (query(key, Wide(kFlag), nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) !=
+        if (query(key, Wide(name), nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) !=
                 ERROR_SUCCESS ||
             size != sizeof value) {
           value = 0;
@@ -119,6 +123,21 @@ std::uint32_t ReadAgentDoneFlag(const AgentChannel& channel) {
         close_key(key);
         return value;
       });
+}
+
+}  // namespace
+
+std::uint32_t ReadAgentDoneFlag(const AgentChannel& channel) {
+  return ReadAgentValue(u"Flag", ERROR_DEVICE_NOT_CONNECTED, channel);
+}
+
+std::uint32_t ReadAgentOutcome(const AgentChannel& channel) {
+  const std::uint32_t value = ReadAgentValue(u"Outcome", kAgentOutcomeUnknown, channel);
+  return value == kAgentOutcomeDone || value == kAgentOutcomeFailed ? value : kAgentOutcomeUnknown;
+}
+
+bool WriteAgentOutcome(std::uint32_t value, const AgentChannel& channel) {
+  return WriteAgentValue(u"Outcome", value, KEY_ALL_ACCESS, channel);
 }
 
 bool WriteAgentDoneFlag(std::uint32_t value, const AgentChannel& channel) {
@@ -134,8 +153,15 @@ AgentWait WaitForAgent(std::chrono::milliseconds timeout, const AgentChannel& ch
   const auto deadline = std::chrono::steady_clock::now() + timeout;
   AgentWait outcome = AgentWait::kTimedOut;
   while (true) {
-    if (ReadAgentDoneFlag(channel) == 1) {
+    const std::uint32_t flag = ReadAgentDoneFlag(channel);
+    if (flag == 1) {
       outcome = AgentWait::kFinished;
+      break;
+    }
+    // A link that went down does not come back within one run: waiting on is waiting for
+    // nothing.
+    if (flag == ERROR_DEVICE_NOT_CONNECTED) {
+      outcome = AgentWait::kDisconnected;
       break;
     }
     if (std::chrono::steady_clock::now() >= deadline) break;
@@ -156,6 +182,7 @@ AgentRun RunDeviceAgent(const RapiLibrary& rapi, std::uint32_t code,
   // A done flag left by an earlier round trip whose program was ended before it could clear it
   // would make this one look finished before the agent has written anything.
   WriteAgentDoneFlag(0, bounded);
+  WriteAgentOutcome(kAgentOutcomeUnknown, bounded);
   if (!WriteAgentRequest(code, bounded)) return AgentRun::kNotStarted;
   RestartDeviceConnection(rapi, bounded.connect_wait);
   DeviceProcess agent = StartDeviceAgent(rapi);
@@ -166,7 +193,9 @@ AgentRun RunDeviceAgent(const RapiLibrary& rapi, std::uint32_t code,
   }
   const AgentWait wait = WaitForAgent(timeout, bounded);
   agent.Close();
-  return wait == AgentWait::kFinished ? AgentRun::kFinished : AgentRun::kTimedOut;
+  if (wait == AgentWait::kDisconnected) return AgentRun::kDisconnected;
+  if (wait != AgentWait::kFinished) return AgentRun::kTimedOut;
+  return ReadAgentOutcome(bounded) == kAgentOutcomeFailed ? AgentRun::kFailed : AgentRun::kFinished;
 }
 
 }  // namespace velmora::device

@@ -24,6 +24,16 @@ enum AgentRequest : std::uint32_t {
 };
 
 inline constexpr const char* kAgentKey = "Software\\Microsoft\\ZOVAziz";  // under HKCR
+
+// Values of `Outcome`, the third value beside `SyncFlag` and `Flag`: the desktop writes
+// kAgentOutcomeUnknown before each request; an agent that reports its outcome sets one of the
+// others before it sets `Flag`. An agent that knows nothing of it leaves kAgentOutcomeUnknown,
+// read as finished, as `Flag` alone would say.
+enum AgentOutcomeCode : std::uint32_t {
+  kAgentOutcomeUnknown = 0,
+  kAgentOutcomeDone = 1,
+  kAgentOutcomeFailed = 2,
+};
 inline constexpr const char* kAgentImage = "Sorrelin";
 
 // The agent process as the device started it; closes its handles with CeCloseHandle when it
@@ -64,24 +74,37 @@ struct AgentChannel {
 std::uint32_t ReadAgentDoneFlag(const AgentChannel& channel = {});
 bool WriteAgentDoneFlag(std::uint32_t value, const AgentChannel& channel = {});
 bool WriteAgentRequest(std::uint32_t code, const AgentChannel& channel = {});
+// The stored `Outcome`; kAgentOutcomeUnknown when it is missing or cannot be read.
+std::uint32_t ReadAgentOutcome(const AgentChannel& channel = {});
+bool WriteAgentOutcome(std::uint32_t value, const AgentChannel& channel = {});
 
-enum class AgentWait { kFinished, kTimedOut };
+// kDisconnected: the handheld stopped answering, so the agent's flag can no longer be seen.
+enum class AgentWait { kFinished, kTimedOut, kDisconnected };
 
-// Polls `Flag` every `poll_interval` until it reads 1 or `timeout` has passed, then writes 0
-// to `Flag` and to `SyncFlag` in either case.
+// Polls `Flag` every `poll_interval` until it reads 1, `timeout` has passed or the handheld no
+// longer answers, then writes 0 to `Flag` and to `SyncFlag` in each case.
 inline constexpr std::chrono::milliseconds kAgentPollInterval{20};
 AgentWait WaitForAgent(std::chrono::milliseconds timeout, const AgentChannel& channel = {},
                        std::chrono::milliseconds poll_interval = kAgentPollInterval);
 
 // What callers log when the wait expired.
 inline constexpr const char* kAgentTimedOutText = "Device side Application did not finish in time";
+// What callers log when the handheld went away while they waited for the agent.
+inline constexpr const char* kAgentDisconnectedText =
+    "Device side Application: The device is not connected.";
+// What callers log when the agent reported that the request failed.
+inline constexpr const char* kAgentFailedText =
+    "Device side Application reported that the request failed; see its log on the device";
 
-enum class AgentRun { kFinished, kNotStarted, kTimedOut };
+// kFailed: the agent finished and reported that it could not carry out the request.
+// kDisconnected: the handheld went away while the agent ran.
+enum class AgentRun { kFinished, kNotStarted, kTimedOut, kFailed, kDisconnected };
 
-// The usual round trip: WriteAgentRequest(code), RestartDeviceConnection, StartDeviceAgent;
-// when it started WaitForAgent(timeout) and close the process; when it did not, reset both
-// flags without waiting. kNotStarted at once when the request cannot be written; no connect
-// in the round trip waits longer than `timeout`.
+// The usual round trip: WriteAgentOutcome(unknown), WriteAgentRequest(code),
+// RestartDeviceConnection, StartDeviceAgent; when it started WaitForAgent(timeout), read the
+// outcome and close the process; when it did not, reset both flags without waiting. kNotStarted at
+// once when the request cannot be written; no connect in the round trip waits longer than
+// `timeout`.
 AgentRun RunDeviceAgent(const RapiLibrary& rapi, std::uint32_t code,
                         std::chrono::milliseconds timeout, const AgentChannel& channel = {});
 

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/files/atomic_file.h"
+#include "platform/files/private_folder.h"
 
 #include "device/device_path_buffer.h"
 #include "device/windows_error_text.h"
@@ -97,7 +98,7 @@ bool ReadChunk(const RapiEntry<CeReadFileFn>& read, HANDLE handle, std::vector<c
 // The file a copy from the device fills beside `target` before it is renamed over it.
 files::AtomicFile DesktopFileAside(const std::filesystem::path& target) {
   files::AsideOptions options;
-  options.create_mode = 0644;
+  options.create_mode = files::kPrivateFileMode;  // the device's files hold its contacts
   return files::AtomicFile(target, options);
 }
 
@@ -256,8 +257,8 @@ bool CreateDeviceDirectory(const RapiLibrary& rapi, std::string_view device_path
 
 bool CreateDesktopFolder(const std::filesystem::path& path) {
   std::error_code ec;
-  std::filesystem::create_directory(path, ec);
-  return std::filesystem::is_directory(path, ec);
+  if (!std::filesystem::is_directory(path.parent_path(), ec)) return false;
+  return files::CreatePrivateFolders(path);
 }
 
 }  // namespace velmora::device

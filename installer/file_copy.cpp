@@ -53,7 +53,9 @@ bool CopyFileAside(const std::filesystem::path& from, const std::filesystem::pat
     if (error) *error = from.string() + " is not a file";
     return false;
   }
-  return WriteThenRename(to, info.st_mode, error, [&](files::AtomicFile& out, std::string* why) {
+  // A database holds profiles or contacts: readable by its user only, whatever the source's bits.
+  const unsigned mode = to.extension() == ".mdb" ? info.st_mode & 0700 : info.st_mode;
+  return WriteThenRename(to, mode, error, [&](files::AtomicFile& out, std::string* why) {
     char buffer[1 << 16];
     for (;;) {
       const ssize_t got = ::read(in.get(), buffer, sizeof buffer);

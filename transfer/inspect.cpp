@@ -1,12 +1,17 @@
 #include "transfer/inspect.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdint>
 #include <ctime>
-#include <fstream>
-#include <iterator>
 #include <optional>
 #include <ostream>
 
 #include "db/type_codes.h"
+#include "platform/files/unique_fd.h"
 #include "transfer/byte_io.h"
 #include "transfer/csv_text.h"
 #include "transfer/pdb_format.h"
@@ -155,11 +160,36 @@ void PrintPimCsv(std::string_view data, std::ostream& out) {
   }
 }
 
-std::optional<std::string> ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return std::nullopt;
-  std::string data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (in.bad()) return std::nullopt;
+// No transfer file comes near this; a larger one is not read into memory.
+constexpr std::uint64_t kLargestFile = 256u << 20;
+
+// The bytes of a regular file of at most kLargestFile bytes; none with `why` otherwise (a
+// folder, a device such as /dev/zero or a pipe is never read).
+std::optional<std::string> ReadFile(const std::string& path, std::string* why) {
+  *why = "cannot be read";
+  // Non-blocking, so that opening a pipe with no writer does not wait.
+  const files::UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+  if (!fd.ok()) return std::nullopt;
+  struct stat info {};
+  if (::fstat(fd.get(), &info) != 0) return std::nullopt;
+  if (!S_ISREG(info.st_mode)) {
+    *why = "not a regular file";
+    return std::nullopt;
+  }
+  if (static_cast<std::uint64_t>(info.st_size) > kLargestFile) {
+    *why = "larger than 256 MiB, too large for a transfer file";
+    return std::nullopt;
+  }
+  std::string data(static_cast<std::size_t>(info.st_size), '\0');
+  std::size_t got = 0;
+  while (got < data.size()) {
+    const ssize_t n = ::read(fd.get(), data.data() + got, data.size() - got);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return std::nullopt;
+    if (n == 0) break;  // shrank meanwhile
+    got += static_cast<std::size_t>(n);
+  }
+  data.resize(got);
   return data;
 }
 
@@ -194,9 +224,10 @@ int RunInspect(const std::vector<std::string>& args, std::ostream& out, std::ost
     err << "velmora-inspect: no file given\n" << kUsage;
     return 2;
   }
-  std::optional<std::string> data = ReadFile(*path);
+  std::string why;
+  std::optional<std::string> data = ReadFile(*path, &why);
   if (!data) {
-    err << "velmora-inspect: " << *path << ": cannot be read\n";
+    err << "velmora-inspect: " << *path << ": " << why << "\n";
     return 1;
   }
   switch (DetectFileKind(*data)) {

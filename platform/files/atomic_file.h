@@ -15,8 +15,9 @@
 namespace velmora::files {
 
 struct AsideOptions {
-  // Permission bits the new file is created with, before the umask.
-  mode_t create_mode = 0666;
+  // Permission bits the new file is created with, before the umask. Private by default: most
+  // of what is written aside holds contacts; a writer of a file others may read says so.
+  mode_t create_mode = 0600;
   // Permission bits set exactly (no umask) before the rename, when given.
   std::optional<mode_t> exact_mode;
   // Syncs the folder after the rename so the new name itself survives a power cut.

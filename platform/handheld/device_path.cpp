@@ -8,6 +8,7 @@ namespace velmora::handheld {
 namespace {
 
 constexpr std::uint32_t kPathNotFound = 3;
+constexpr std::uint32_t kAccessDenied = 5;
 constexpr std::uint32_t kInvalidName = 123;
 
 bool SameNameIgnoringCase(std::string_view a, std::string_view b) {
@@ -59,11 +60,14 @@ std::optional<std::vector<std::string>> SplitDevicePath(std::string_view device_
   return names;
 }
 
-// The entry of `folder` spelled like `name` but for case: the exact spelling first.
+// The entry of `folder` spelled like `name` but for case: the exact spelling first. A symbolic
+// link counts as an entry (it is never followed here).
 std::optional<std::filesystem::path> FindEntry(const std::filesystem::path& folder,
                                                const std::string& name) {
   std::error_code ec;
-  if (std::filesystem::exists(folder / name, ec)) return folder / name;
+  if (std::filesystem::exists(std::filesystem::symlink_status(folder / name, ec))) {
+    return folder / name;
+  }
   for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end;
        it.increment(ec)) {
     if (SameNameIgnoringCase(it->path().filename().string(), name)) return it->path();
@@ -86,6 +90,10 @@ std::optional<ResolvedPath> ResolveDevicePath(const std::filesystem::path& files
   for (std::size_t i = 0; i < names->size(); ++i) {
     const bool last = i + 1 == names->size();
     const auto found = FindEntry(current, (*names)[i]);
+    // A device has no links: one would lead out of the handheld's folder.
+    if (found && std::filesystem::is_symlink(std::filesystem::symlink_status(*found, ec))) {
+      return fail(kAccessDenied);
+    }
     if (last) {
       return ResolvedPath{found ? *found : current / (*names)[i], found.has_value()};
     }

@@ -1,9 +1,12 @@
 #include "platform/handheld/handheld_layout.h"
 
+#include <cerrno>
+#include <cstring>
 #include <ctime>
 #include <fstream>
 #include <sstream>
 
+#include "platform/files/private_folder.h"
 #include "platform/handheld/contact_store.h"
 #include "platform/handheld/device_path.h"
 #include "platform/handheld/device_registry.h"
@@ -58,9 +61,10 @@ bool CreateHandheld(const std::filesystem::path& handheld, const std::string& ow
   std::error_code ec;
   if (IsHandheld(handheld)) return fail("a handheld already exists in " + handheld.string());
   const auto files = FilesRoot(handheld);
-  std::filesystem::create_directories(files / "My Documents" / "Contact", ec);
-  if (!ec) std::filesystem::create_directories(files / "Windows", ec);
-  if (ec) return fail("cannot create " + files.string() + ": " + ec.message());
+  if (!files::CreatePrivateFolders(files / "My Documents" / "Contact") ||
+      !files::CreatePrivateFolders(files / "Windows")) {
+    return fail("cannot create " + files.string() + ": " + std::strerror(errno));
+  }
 
   auto registry = DeviceRegistry::Open(handheld, true);
   if (!registry || !registry->WriteString(DeviceRoot::kLocalMachine, "Ident", "Name", owner) ||
@@ -97,7 +101,7 @@ void AppendAgentLog(const std::filesystem::path& handheld, const std::string& te
   std::error_code ec;
   auto host = HostPath(handheld, kAgentLogDevicePath);
   if (!host) {
-    std::filesystem::create_directories(FilesRoot(handheld) / "Windows", ec);
+    files::CreatePrivateFolders(FilesRoot(handheld) / "Windows");
     host = HostPath(handheld, kAgentLogDevicePath);
   }
   if (!host) return;

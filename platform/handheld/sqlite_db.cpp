@@ -1,5 +1,8 @@
 #include "platform/handheld/sqlite_db.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 namespace velmora::handheld {
 
 SqliteStatement::SqliteStatement(sqlite3* db, std::string_view sql) {
@@ -63,6 +66,12 @@ bool SqliteStatement::IsNull(int column) const {
 std::unique_ptr<SqliteDb> SqliteDb::Open(const std::filesystem::path& file, bool create,
                                          std::string_view schema) {
   sqlite3* raw = nullptr;
+  if (create) {
+    // The handheld's stores hold its owner's contacts: a new one is private to the user (SQLite
+    // gives its journal files the mode of the database file).
+    const int fd = ::open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (fd >= 0) ::close(fd);
+  }
   const int flags = SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0) | SQLITE_OPEN_NOMUTEX;
   if (sqlite3_open_v2(file.c_str(), &raw, flags, nullptr) != SQLITE_OK) {
     sqlite3_close(raw);

@@ -63,11 +63,11 @@ int EmuState::Init(bool* connected) {
   const int event = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
   if (event < 0) return -1;
   events_.push_back(event);
-  *connected = (!handheld_.empty() || Bind()) && !link_->Unplugged();
-  if (*connected) {
-    const std::uint64_t one = 1;
-    [[maybe_unused]] const ssize_t n = ::write(event, &one, sizeof one);
-  }
+  *connected = (!handheld_.empty() || Bind()) && StillAttached();
+  // Signalled either way: the start is complete, and its result says whether a handheld
+  // answered. A caller waiting on a link that went down learns it at once.
+  const std::uint64_t one = 1;
+  [[maybe_unused]] const ssize_t n = ::write(event, &one, sizeof one);
   return event;
 }
 
@@ -97,12 +97,13 @@ void EmuState::Unbind() {
   link_.reset();
 }
 
+bool EmuState::StillAttached() {
+  const auto attached = handheld::AttachedHandheld();
+  return attached && *attached == handheld_ && !link_->Unplugged();
+}
+
 bool EmuState::Available() {
-  bool ok = !events_.empty() && !handheld_.empty();
-  if (ok) {
-    const auto attached = handheld::AttachedHandheld();
-    ok = attached && *attached == handheld_ && !link_->Unplugged();
-  }
+  const bool ok = !events_.empty() && !handheld_.empty() && StillAttached();
   if (!ok) {
     SetLastError(ERROR_DEVICE_NOT_CONNECTED);
     SetRapiError(RAPI_E_DEVICE_NOT_CONNECTED);

@@ -43,7 +43,8 @@ class EmuState {
   std::unique_lock<std::mutex> Lock() { return std::unique_lock<std::mutex>(mutex_); }
 
   // Counts one CeRapiInitEx; binds the attached handheld when none is bound. Returns a new event
-  // descriptor for this start, signalled when a handheld answers.
+  // descriptor for this start, already signalled; `connected` (the start's result) says
+  // whether a handheld answered.
   int Init(bool* connected);
   // Counts one CeRapiUninit and closes the newest event; the last one also closes the
   // handheld's files.
@@ -65,6 +66,8 @@ class EmuState {
  private:
   bool Bind();
   void Unbind();
+  // The bound handheld is still the attached one and its link has not dropped.
+  bool StillAttached();
 
   std::mutex mutex_;
   std::vector<int> events_;  // one per CeRapiInitEx not yet balanced

@@ -22,6 +22,7 @@ DWORD ErrorFromErrno(int error) {
       return ERROR_PATH_NOT_FOUND;
     case EACCES:
     case EPERM:
+    case ELOOP:
     case EISDIR:
     case EROFS:
       return ERROR_ACCESS_DENIED;
@@ -73,7 +74,8 @@ OpenFile* FindFile(EmuState& state, HANDLE handle) {
 }
 
 int OpenFlags(DWORD access, DWORD disposition, bool exists, DWORD* error) {
-  int flags = O_CLOEXEC;
+  // A link put in place after the path was resolved is not followed out of the handheld.
+  int flags = O_CLOEXEC | O_NOFOLLOW;
   if ((access & GENERIC_READ) && (access & GENERIC_WRITE)) {
     flags |= O_RDWR;
   } else if (access & GENERIC_WRITE) {
@@ -133,7 +135,8 @@ RAPI_EXPORT HANDLE CeCreateFile(LPCWSTR file_name, DWORD desired_access, DWORD s
     SetLastError(error);
     return INVALID_HANDLE_VALUE;
   }
-  const int fd = ::open(resolved->host.c_str(), flags, 0644);
+  // The handheld's files hold its owner's contacts: private to the user.
+  const int fd = ::open(resolved->host.c_str(), flags, 0600);
   if (fd < 0) {
     SetLastError(ErrorFromErrno(errno));
     return INVALID_HANDLE_VALUE;
@@ -308,7 +311,7 @@ RAPI_EXPORT BOOL CeCreateDirectory(LPCWSTR path_name, LPSECURITY_ATTRIBUTES) {
     SetLastError(ERROR_ALREADY_EXISTS);
     return 0;
   }
-  if (::mkdir(resolved->host.c_str(), 0755) != 0) {
+  if (::mkdir(resolved->host.c_str(), 0700) != 0) {
     SetLastError(ErrorFromErrno(errno));
     return 0;
   }

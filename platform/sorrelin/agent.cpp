@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <fstream>
+#include <optional>
 #include <string>
 
 #include "platform/handheld/contact_store.h"
@@ -20,14 +21,24 @@ using handheld::ContactChange;
 using handheld::DeviceRoot;
 
 constexpr const char* kAgentKey = "Software\\Microsoft\\ZOVAziz";
+// The outcome the desktop reads beside `Flag`: 1 carried out, 2 failed (0, set by the desktop
+// before each request, is left only by an agent that does not report one).
+constexpr const char* kOutcomeValue = "Outcome";
+constexpr std::uint32_t kOutcomeDone = 1;
+constexpr std::uint32_t kOutcomeFailed = 2;
 constexpr const char* kFolder = "\\My Documents\\Contact\\";
 
-std::filesystem::path DeviceFile(const std::filesystem::path& handheld, const std::string& name) {
+// Where the device folder's file `name` lives; none when the folder is missing or the way to it
+// passes a link, which could lead out of the handheld.
+std::optional<std::filesystem::path> DeviceFile(const std::filesystem::path& handheld,
+                                                const std::string& name) {
   const auto resolved =
       handheld::ResolveDevicePath(handheld::FilesRoot(handheld), kFolder + name, nullptr);
-  return resolved ? resolved->host
-                  : handheld::FilesRoot(handheld) / "My Documents" / "Contact" / name;
+  if (!resolved) return std::nullopt;
+  return resolved->host;
 }
+
+constexpr const char* kUnreachable = " cannot be reached in \\My Documents\\Contact";
 
 class Agent {
  public:
@@ -35,24 +46,21 @@ class Agent {
 
   void Log(const std::string& text) { handheld::AppendAgentLog(handheld_, text); }
 
-  void Run(std::uint32_t code) {
+  // True when the request was carried out.
+  bool Run(std::uint32_t code) {
     switch (code) {
       case 1:
-        TakeIn(/*overwrite=*/true);
-        break;
+        return TakeIn(/*overwrite=*/true);
       case 3:
-        TakeIn(/*overwrite=*/false);
-        break;
+        return TakeIn(/*overwrite=*/false);
       case 2:
       case 5:
-        Export();
-        break;
+        return Export();
       case 4:
-        Restore();
-        break;
+        return Restore();
       default:
-        Log("request " + std::to_string(code) + ": nothing to do");
-        break;
+        Log("request " + std::to_string(code) + ": not a request; nothing done");
+        return false;
     }
   }
 
@@ -67,27 +75,33 @@ class Agent {
   // is there but cannot be read as a category line.
   bool ReadCategory(std::optional<std::string>* category) {
     const auto file = DeviceFile(handheld_, "category.css");
+    if (!file) return false;
     std::error_code ec;
-    if (!std::filesystem::exists(file, ec)) return true;
-    const auto line = transfer::ReadCategoryListFile(file);
+    if (!std::filesystem::exists(*file, ec)) return true;
+    const auto line = transfer::ReadCategoryListFile(*file);
     if (!line) return false;
     if (!line->name.empty()) *category = line->name;
     return true;
   }
 
-  void TakeIn(bool overwrite) {
+  bool TakeIn(bool overwrite) {
     const std::string what = overwrite ? "request 1 (overwrite)" : "request 3 (add)";
     std::string problem, note;
-    auto contacts = ReadTransferContacts(DeviceFile(handheld_, "test.pdb"), &problem, &note);
+    const auto file = DeviceFile(handheld_, "test.pdb");
+    if (!file) {
+      Log(what + ": test.pdb" + kUnreachable + "; the contacts are unchanged");
+      return false;
+    }
+    auto contacts = ReadTransferContacts(*file, &problem, &note);
     if (!contacts) {
       Log(what + ": " + problem + "; the contacts are unchanged");
-      return;
+      return false;
     }
     if (!note.empty()) Log(what + ": columns that name no contact field are left out: " + note);
     std::optional<std::string> category;
     if (!ReadCategory(&category)) {
       Log(what + ": category.css is damaged; the contacts are unchanged");
-      return;
+      return false;
     }
     ContactChange change;
     if (overwrite) {
@@ -99,17 +113,23 @@ class Agent {
     }
     change.add = std::move(*contacts);
     auto store = Store();
-    if (!store) return;
+    if (!store) return false;
     if (!store->Apply(change)) {
       Log(what + ": the contacts store refused the change; the contacts are unchanged");
-      return;
+      return false;
     }
     Log(what + ": added " + std::to_string(change.add.size()) + " contacts" +
         (category ? " in category \"" + *category + "\"" : ""));
+    return true;
   }
 
-  void Export() {
-    const auto target = DeviceFile(handheld_, "Contact1.pim");
+  bool Export() {
+    const auto found = DeviceFile(handheld_, "Contact1.pim");
+    if (!found) {
+      Log(std::string("export: Contact1.pim") + kUnreachable);
+      return false;
+    }
+    const std::filesystem::path& target = *found;
     auto link = handheld::LinkState::Open(handheld_, true);
     const auto faults = link ? link->ReadFaults() : handheld::Faults{};
     if (faults.export_file) {
@@ -121,44 +141,52 @@ class Agent {
       if (ec) {
         std::filesystem::remove(temp, ec);
         Log("export: cannot put " + faults.export_file->string() + " in place");
-      } else {
-        Log("export: delivered " + faults.export_file->string() + " as Contact1.pim");
+        return false;
       }
-      return;
+      Log("export: delivered " + faults.export_file->string() + " as Contact1.pim");
+      return true;
     }
     auto store = Store();
-    if (!store) return;
+    if (!store) return false;
     const auto contacts = store->All();
     if (!contacts) {
       Log("export: cannot read the contacts store");
-      return;
+      return false;
     }
     std::string problem;
     if (!WriteExport(target, *contacts, &problem)) {
       Log("export: " + problem);
-      return;
+      return false;
     }
     Log("export: wrote " + std::to_string(contacts->size()) + " contacts to Contact1.pim");
+    return true;
   }
 
-  void Restore() {
+  bool Restore() {
     std::string problem;
-    auto contacts = ReadBackupContacts(DeviceFile(handheld_, "test.pdb"), &problem);
+    const auto file = DeviceFile(handheld_, "test.pdb");
+    if (!file) {
+      Log(std::string("request 4 (restore): test.pdb") + kUnreachable +
+          "; the contacts are unchanged");
+      return false;
+    }
+    auto contacts = ReadBackupContacts(*file, &problem);
     if (!contacts) {
       Log("request 4 (restore): " + problem + "; the contacts are unchanged");
-      return;
+      return false;
     }
     ContactChange change;
     change.remove_all = true;
     change.add = std::move(*contacts);
     auto store = Store();
-    if (!store) return;
+    if (!store) return false;
     if (!store->Apply(change)) {
       Log("request 4 (restore): the contacts store refused the change; the contacts are unchanged");
-      return;
+      return false;
     }
     Log("request 4 (restore): the contacts are now the " + std::to_string(change.add.size()) +
         " of the backup");
+    return true;
   }
 
   std::filesystem::path handheld_;
@@ -167,6 +195,7 @@ class Agent {
 }  // namespace
 
 int RunAgent(const std::filesystem::path& handheld) {
+  if (!handheld::IsHandheld(handheld)) return 1;  // nothing is created outside a handheld
   Agent agent(handheld);
   auto registry = handheld::DeviceRegistry::Open(handheld, false);
   if (!registry) {
@@ -180,7 +209,12 @@ int RunAgent(const std::filesystem::path& handheld) {
     agent.Log("request " + std::to_string(code) + ": agent-hangs is set; Flag stays unset");
     return 0;
   }
-  agent.Run(code);
+  const bool done = agent.Run(code);
+  // The outcome first: the desktop reads it as soon as it sees the flag.
+  if (!registry->WriteDword(DeviceRoot::kClassesRoot, kAgentKey, kOutcomeValue,
+                            done ? kOutcomeDone : kOutcomeFailed)) {
+    agent.Log("cannot set Outcome");
+  }
   if (!registry->WriteDword(DeviceRoot::kClassesRoot, kAgentKey, "Flag", 1)) {
     agent.Log("cannot set Flag");
     return 1;

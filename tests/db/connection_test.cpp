@@ -188,6 +188,38 @@ TEST_F(ConnectionTest, AnUnknownDataSourceNameFailsWithTheDriverManagersReport) 
       << error;
 }
 
+TEST_F(ConnectionTest, TextThatWouldAddAttributesIsRefusedAndNeverWritten) {
+  // A real database below a folder whose name carries a line break and an attribute.
+  const std::string injected = Sqlite("x\nLoadExt=/tmp/evil.so\n/a.mdb");
+  odbc_.AddSqliteDataSource("Contacts", Sqlite("contacts.db"));
+  const struct {
+    const char* what;
+    int type;
+    std::string dsn;
+    std::string source;
+  } cases[] = {
+      {"line break in a path", kDatabaseAccess, "TempOne", injected},
+      {"carriage return in a path", kDatabaseAccess, "TempOne", Sqlite("c.mdb") + "\rLoadExt=x"},
+      {"NUL in a path", kDatabaseAccess, "TempOne", Sqlite("n.mdb") + std::string(1, '\0') + "x"},
+      {"line break in a temporary name", kDatabaseAccess, "Temp\nLoadExt=x", Sqlite("d.mdb")},
+      {"attributes in a source name", kDatabaseDsn, "", "Contacts;Database=/tmp/other.db"},
+      {"section head in a source name", kDatabaseDsn, "", "Contacts]\n[Evil"},
+  };
+  const std::string before = odbc_.UserIniText();
+  for (const auto& c : cases) {
+    for (Program p : {Program::kDesktopManager, Program::kConduit}) {
+      Connection connection(p);
+      std::string error;
+      EXPECT_FALSE(connection.Connect(c.dsn, c.type, c.source, "", "", &error, false)) << c.what;
+      EXPECT_EQ(error.rfind(kRefusalPrefix, 0), 0u) << c.what << ": " << error;
+      EXPECT_EQ(odbc_.UserIniText(), before) << c.what;
+    }
+  }
+  EXPECT_FALSE(WriteDataSource("TempOne", "SQLite3", {{"Database", "a\nLoadExt=x"}}));
+  EXPECT_FALSE(UpdateDataSource("Contacts", {{"Option\nLoadExt", "x"}}));
+  EXPECT_EQ(odbc_.UserIniText(), before);
+}
+
 TEST_F(ConnectionTest, NonAsciiPathsReachTheDriver) {
   const std::string file = Sqlite("Ünïcødé 𝄞/Orvendel.mdb");
   Connection c;
@@ -216,13 +248,14 @@ class MySqlSourceTest : public ConnectionTest {
   }
 };
 
-TEST_F(MySqlSourceTest, TheDesktopManagerSetsOption1024AndTheCallersCredentials) {
+TEST_F(MySqlSourceTest, TheDesktopManagerSetsOption1024AndNeverStoresTheCallersCredentials) {
   Connection c;
   EXPECT_FALSE(c.Connect(kCustomDsnDesktop, kDatabaseDsn, "Shop", "bob", "pw", nullptr, false));
   EXPECT_EQ(c.DatabaseKind(), kKindMySql);
   EXPECT_EQ(odbc_.UserIniValue("Shop", "Option"), "1024");
-  EXPECT_EQ(odbc_.UserIniValue("Shop", "UID"), "bob");
-  EXPECT_EQ(odbc_.UserIniValue("Shop", "PWD"), "pw");
+  EXPECT_EQ(odbc_.UserIniValue("Shop", "UID"), "stored");
+  EXPECT_EQ(odbc_.UserIniValue("Shop", "PWD"), "secret");
+  EXPECT_EQ(odbc_.UserIniText().find("=pw\n"), std::string::npos);
   EXPECT_EQ(odbc_.UserIniValue("Shop", "Driver"), "MySQL ODBC 8.0 Unicode Driver");
   EXPECT_EQ(odbc_.UserIniValue("Shop", "Database"), "shop");
 }

@@ -5,6 +5,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include "device/desktop_settings.h"
 #include "device/device_files.h"
 #include "platform/handheld/contact_store.h"
@@ -177,12 +179,45 @@ TEST_F(DeviceAgentTest, DamagedFileLeavesTheStoreUnchangedAndIsLogged) {
   WriteFileBytes(device_pdb, whole.substr(0, whole.size() - 40));
 
   for (const std::uint32_t code : {kAgentAdd, kAgentOverwrite, kAgentRestore}) {
-    EXPECT_EQ(Run(code), AgentRun::kFinished) << code;  // the flag is set whatever the outcome
+    EXPECT_EQ(Run(code), AgentRun::kFailed) << code;  // reported beside the flag
     EXPECT_THAT(StoredNames(), ::testing::ElementsAre("Stay Put/")) << code;
+    EXPECT_EQ(DeviceFlag("Flag"), 0u);
   }
   const std::string log = ReadFileBytes(handheld_.device_file("Windows/Sorrelin.log"));
   EXPECT_THAT(log, ::testing::HasSubstr("test.pdb is damaged"));
   EXPECT_THAT(log, ::testing::HasSubstr("the contacts are unchanged"));
+}
+
+TEST_F(DeviceAgentTest, AReportedFailureIsNotTakenForSuccessAndAnUnreportedOutcomeIs) {
+  // A damaged contacts store: the agent cannot carry out any request.
+  WriteFileBytes(handheld::ContactsFile(handheld_.folder()), std::string(4096, 'x'));
+  for (const std::uint32_t code : {kAgentExport, kAgentBackup, kAgentAdd}) {
+    EXPECT_EQ(Run(code), AgentRun::kFailed) << code;
+  }
+  // An agent that knows nothing of the outcome leaves the value the desktop wrote: finished, as
+  // the flag alone says.
+  ASSERT_TRUE(WriteAgentOutcome(kAgentOutcomeUnknown, channel_));
+  ASSERT_TRUE(WriteAgentDoneFlag(1, channel_));
+  EXPECT_EQ(WaitForAgent(kTimeout, channel_), AgentWait::kFinished);
+  EXPECT_EQ(ReadAgentOutcome(channel_), kAgentOutcomeUnknown);
+}
+
+TEST_F(DeviceAgentTest, AHandheldThatGoesAwayEndsTheWaitAtOnce) {
+  std::string error;
+  ASSERT_TRUE(Link().SetFault("agent-hangs", "", &error));
+  std::thread unplug([&] {
+    // As the link drops when the cable is pulled while the agent works.
+    for (int i = 0; i < 2000 && DeviceFlag("SyncFlag") != kAgentExport; ++i) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    handheld::DetachHandheld();
+  });
+  const auto start = std::chrono::steady_clock::now();
+  const AgentRun run = RunDeviceAgent(rapi_, kAgentExport, kTimeout, channel_);
+  const auto took = std::chrono::steady_clock::now() - start;
+  unplug.join();
+  EXPECT_EQ(run, AgentRun::kDisconnected);
+  EXPECT_LT(took, kTimeout / 4) << "the wait went on after the link dropped";
 }
 
 TEST_F(DeviceAgentTest, MissingAgentIsNotWaitedFor) {

@@ -191,6 +191,33 @@ TEST_F(DeviceFilesTest, FoldersAndDeletesReportWhatTheDeviceDid) {
   EXPECT_FALSE(CreateDesktopFolder(handheld_.desktop("a") / "b"));
 }
 
+TEST_F(DeviceFilesTest, LinksOutOfTheHandheldAreNeverFollowed) {
+  // A folder of the device, or one file in it, is a link to a folder elsewhere.
+  const auto outside = handheld_.desktop("elsewhere");
+  std::filesystem::create_directories(outside);
+  for (const char* leaf : {"test.pdb", "category.css", "Contact1.pim", "one.pdb"}) {
+    WriteFileBytes(outside / leaf, std::string("outside ") + leaf);
+  }
+  WriteFileBytes(handheld_.desktop("new.pdb"), "new");
+  std::filesystem::create_directory_symlink(outside, handheld_.device_file("My Documents/Linked"));
+  std::filesystem::create_symlink(outside / "one.pdb",
+                                  handheld_.device_file("My Documents/Contact/one.pdb"));
+
+  for (const char* device :
+       {"\\My Documents\\Linked\\test.pdb", "\\My Documents\\Linked\\category.css",
+        "\\My Documents\\Linked\\Contact1.pim", "\\My Documents\\Contact\\one.pdb"}) {
+    EXPECT_FALSE(DeleteDeviceFile(rapi_, device)) << device;
+    EXPECT_FALSE(CopyFileToDevice(rapi_, handheld_.desktop("new.pdb"), device, report_)) << device;
+    EXPECT_FALSE(CopyFileToDeviceInOnePiece(rapi_, handheld_.desktop("new.pdb"), device));
+    EXPECT_FALSE(CopyFileFromDevice(rapi_, device, handheld_.desktop("got"), report_)) << device;
+  }
+  EXPECT_FALSE(CreateDeviceDirectory(rapi_, "\\My Documents\\Linked\\Inner"));
+  for (const char* leaf : {"test.pdb", "category.css", "Contact1.pim", "one.pdb"}) {
+    EXPECT_EQ(ReadFileBytes(outside / leaf), std::string("outside ") + leaf) << leaf;
+  }
+  EXPECT_FALSE(std::filesystem::exists(outside / "Inner"));
+}
+
 TEST_F(DeviceFilesTest, FailedCopyFromDeviceLeavesTheDesktopFileAlone) {
   WriteFileBytes(handheld_.desktop("Contact1.pim"), "old export");
   EXPECT_FALSE(CopyFileFromDevice(rapi_, "\\My Documents\\Contact\\Contact1.pim",

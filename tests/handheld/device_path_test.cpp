@@ -53,5 +53,24 @@ TEST(ResolveDevicePath, MatchesNamesWithoutCaseAndNeverLeavesTheRoot) {
   }
 }
 
+TEST(ResolveDevicePath, RefusesEveryPathThroughALink) {
+  TempDir dir;
+  const auto root = dir.path() / "files";
+  const auto outside = dir.path() / "elsewhere";
+  std::filesystem::create_directories(root / "My Documents");
+  std::filesystem::create_directories(outside);
+  testing::WriteFileBytes(outside / "test.pdb", "x");
+  std::filesystem::create_directory_symlink(outside, root / "My Documents" / "Contact");
+  std::filesystem::create_symlink(outside / "test.pdb", root / "file.pdb");
+  std::filesystem::create_symlink(outside / "none", root / "dangling");
+  for (const char* device_path :
+       {"\\My Documents\\Contact", "\\My Documents\\Contact\\test.pdb",
+        "\\my documents\\CONTACT\\new.pim", "\\file.pdb", "\\FILE.PDB", "\\dangling"}) {
+    std::uint32_t error = 0;
+    EXPECT_FALSE(ResolveDevicePath(root, device_path, &error)) << device_path;
+    EXPECT_EQ(error, 5u) << device_path;
+  }
+}
+
 }  // namespace
 }  // namespace velmora::handheld

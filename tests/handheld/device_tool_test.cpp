@@ -5,6 +5,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+
+#include <cstdio>
 #include <sstream>
 
 #include "platform/handheld/attachment.h"
@@ -184,6 +187,39 @@ TEST_F(DeviceToolTest, ArgumentErrorsAndHelp) {
   }
   EXPECT_EQ(Tool({"create", handheld_dir(), "--owner", "Again"}).code, 1);  // already a handheld
   EXPECT_EQ(Tool({"contacts", (dir_ / "nothing").string(), "count"}).code, 1);
+}
+
+TEST(SorrelinArguments, HelpUsageAndErrorsCreateNothing) {
+  TempDir dir;
+  const std::string agent = (testing::BuildDir() / "bin" / "sorrelin").string();
+  const std::string missing = (dir / "nonexist").string();
+  const struct {
+    std::vector<std::string> args;
+    int status;
+    const char* prints;  // on stdout for 0, on stderr otherwise
+  } cases[] = {
+      {{"-h"}, 0, "usage: sorrelin"},      {{"--help"}, 0, "usage: sorrelin"},
+      {{"--bogus"}, 2, "unknown option"},  {{""}, 2, "empty"},
+      {{}, 2, "usage: sorrelin"},          {{"a", "b"}, 2, "usage: sorrelin"},
+      {{missing}, 1, "holds no handheld"},
+  };
+  for (const auto& c : cases) {
+    std::string command = "cd '" + dir.path().string() + "' && '" + agent + "'";
+    for (const auto& arg : c.args) command += " '" + arg + "'";
+    command += c.status == 0 ? " 2>/dev/null" : " 2>&1 >/dev/null";
+    std::FILE* pipe = ::popen(command.c_str(), "r");
+    ASSERT_NE(pipe, nullptr);
+    std::string output;
+    char buffer[512];
+    for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) {
+      output.append(buffer, got);
+    }
+    const int status = ::pclose(pipe);
+    const std::string what = c.args.empty() ? "(none)" : c.args[0];
+    EXPECT_EQ(WEXITSTATUS(status), c.status) << what;
+    EXPECT_THAT(output, HasSubstr(c.prints)) << what;
+  }
+  EXPECT_TRUE(std::filesystem::is_empty(dir.path())) << "a folder was made after an argument";
 }
 
 }  // namespace

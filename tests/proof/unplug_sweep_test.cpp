@@ -270,8 +270,8 @@ class AgentUnplugger {
     if (pid_ != 0) return;
     auto registry = handheld::DeviceRegistry::Open(handheld, false);
     while (registry) {
-      if (registry->ReadDword(handheld::DeviceRoot::kClassesRoot, device::kAgentKey,
-                              "SyncFlag") == code) {
+      if (registry->ReadDword(handheld::DeviceRoot::kClassesRoot, device::kAgentKey, "SyncFlag") ==
+          code) {
         ::_exit(handheld::DetachHandheld() ? 0 : 3);
       }
       std::this_thread::sleep_for(std::chrono::milliseconds(1));
@@ -338,7 +338,8 @@ TEST_P(UnplugSweepTest, UnpluggedWhileTheAgentRuns) {
       if (hangs) {
         EXPECT_EQ(ending, ChildEnding::kFailed);
         EXPECT_THAT(world_.LogText().substr(log_start),
-                    ::testing::AnyOf(HasSubstr(device::kAgentTimedOutText),
+                    ::testing::AnyOf(HasSubstr(device::kAgentDisconnectedText),
+                                     HasSubstr(device::kAgentTimedOutText),
                                      HasSubstr("Problem in invoking device side application")));
       }
     }

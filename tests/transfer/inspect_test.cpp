@@ -97,6 +97,8 @@ TEST(Inspect, RefusesUnknownDamagedAndUnreadableFiles) {
   testing::WriteFileBytes(dir / "damaged.pdb", damaged);
   testing::WriteFileBytes(dir / "text.txt", "hello, this is not a transfer file\n");
   testing::WriteFileBytes(dir / "empty", "");
+  testing::WriteFileBytes(dir / "huge", "");
+  std::filesystem::resize_file(dir / "huge", 300u << 20);  // sparse
   struct Case {
     std::string file;
     std::string message;
@@ -105,9 +107,12 @@ TEST(Inspect, RefusesUnknownDamagedAndUnreadableFiles) {
       {"text.txt", "neither a contact PDB file"},
       {"empty", "neither a contact PDB file"},
       {"missing.pdb", "cannot be read"},
+      {".", "not a regular file"},
+      {"/dev/zero", "not a regular file"},
+      {"huge", "too large"},
   };
   for (const Case& c : cases) {
-    InspectRun run = Inspect({(dir / c.file).string()});
+    InspectRun run = Inspect({c.file.starts_with("/") ? c.file : (dir / c.file).string()});
     EXPECT_EQ(run.status, 1) << c.file;
     EXPECT_THAT(run.err, HasSubstr(c.message)) << c.file;
     EXPECT_EQ(run.out, "") << c.file;
