@@ -140,6 +140,35 @@ def base_name(name):
     return name.split("/")[0]
 
 
+BIG_TABLE_PROGRAM = "velmora-bench-big-table"
+ENGINES = {0: ("SQLite", "sqlite3"), 1: ("PostgreSQL", "psql"), 2: ("MariaDB", "mariadb")}
+
+
+def big_table_lines(entries):
+    """The desktop manager on a large linked table beside the engine's own client."""
+    lines = ["", "## The desktop manager on a large linked table", "",
+             "The whole `brisklet --quit-after-start` process (offscreen, no handheld, so any "
+             "start-up pause is in it) in an application folder whose first profile links a table "
+             "of the size shown, until its main window has shown that table: wall time and peak "
+             "resident memory. Beside it the engine's own client printing the first screen (40 "
+             "rows) of the same query, and the time the content pane's rows take to jump from the "
+             "first row to the last.", "",
+             "| Engine | Rows | brisklet wall | brisklet peak memory | Last row | Client | "
+             "Client wall | Client peak memory |", "|---|---|---|---|---|---|---|---|"]
+    for entry in entries:
+        if entry.get("error_occurred"):
+            continue
+        fields = dict(part.split(":", 1) for part in entry["name"].split("/")[1:] if ":" in part)
+        engine, client = ENGINES.get(int(fields.get("engine", -1)), ("?", "?"))
+        last_row = entry.get("last_row_ms")
+        lines.append("| %s | %s | %.0f ms | %.0f MB | %s | `%s` | %s | %s |" % (
+            engine, format(int(fields.get("rows", 0)), ","), milliseconds(entry),
+            entry.get("peak_MB", 0), "%.0f ms" % last_row if last_row is not None else "—",
+            client, "%.0f ms" % entry["client_ms"] if "client_ms" in entry else "—",
+            "%.0f MB" % entry["client_peak_MB"] if "client_peak_MB" in entry else "—"))
+    return lines
+
+
 def write_report(args, programs, floor):
     lines = ["# Benchmarks", "",
              "Written by `scripts/bench.sh` (Release build in `build-bench`); run it again to "
@@ -187,7 +216,10 @@ def write_report(args, programs, floor):
         lines.append("| %d %s | %s | %s | %.0f ms | %s (`%s`) | %.1f ms | %.1f× |"
                      % (value, title, bench, size(entry), milliseconds(entry), floor_text,
                         floor_command, floor_ms, milliseconds(entry) / floor_ms))
-    lines += ["", "Device contacts backup (no sync type): see `DeviceContactsBackup` above.", ""]
+    lines += ["", "Device contacts backup (no sync type): see `DeviceContactsBackup` above."]
+    if BIG_TABLE_PROGRAM in programs:
+        lines += big_table_lines(programs[BIG_TABLE_PROGRAM][1])
+    lines.append("")
     args.output.write_text("\n".join(lines), encoding="utf-8")
 
 

@@ -57,7 +57,7 @@ bool OdbcResultSet::SetCursorAttributes(SQLHSTMT statement) {
   return Succeeded(rc);
 }
 
-bool OdbcResultSet::Open(SQLHDBC connection, std::string_view sql) {
+bool OdbcResultSet::Open(SQLHDBC connection, std::string_view sql, Counting counting) {
   Close();
   error_report_.clear();
   last_return_code_ = statement_.Allocate(connection);
@@ -77,7 +77,7 @@ bool OdbcResultSet::Open(SQLHDBC connection, std::string_view sql) {
   }
   open_ = true;
   DescribeColumns();
-  CountRows(connection, sql);
+  if (counting == Counting::kCount) CountRows(connection, sql);
   return true;
 }
 

@@ -25,10 +25,16 @@ class OdbcResultSet : public ResultSet {
   OdbcResultSet(const OdbcResultSet&) = delete;
   OdbcResultSet& operator=(const OdbcResultSet&) = delete;
 
+  // Whether Open counts the rows. Uncounted, RowCount() is 0 and a move past the last row
+  // fails: for callers that know the count already.
+  enum class Counting { kCount, kNone };
+
   // Closes what is open, then prepares and executes `sql`; false with nothing open when the
   // driver refuses it (StatementErrorReport() then tells why).
-  bool Open(SQLHDBC connection, std::string_view sql);
-  bool Open(Connection& connection, std::string_view sql) { return Open(connection.Handle(), sql); }
+  bool Open(SQLHDBC connection, std::string_view sql, Counting counting = Counting::kCount);
+  bool Open(Connection& connection, std::string_view sql, Counting counting = Counting::kCount) {
+    return Open(connection.Handle(), sql, counting);
+  }
   void Close();
   bool IsOpen() const { return open_; }
   short LastReturnCode() const { return last_return_code_; }

@@ -3,7 +3,7 @@
 #include <array>
 #include <cctype>
 
-#include "db/odbc_result_set.h"
+#include "db/view_result_set.h"
 #include "desktop/desktop_session.h"
 #include "desktop/grid/result_set_table_model.h"
 #include "desktop/query_builder.h"
@@ -212,8 +212,9 @@ void CContentGrid::ShowLinkedRows(DesktopSession& session, long prof_id, const s
 }
 
 bool CContentGrid::Show(db::Connection& connection, const std::string& sql, int column_width) {
-  auto rows = std::make_unique<db::OdbcResultSet>();
-  if (sql.empty() || !connection.IsConnected() || !rows->Open(connection, sql)) {
+  std::unique_ptr<db::ResultSet> rows;
+  if (!sql.empty() && connection.IsConnected()) rows = db::OpenForView(connection, sql, nullptr);
+  if (!rows) {
     Clear();
     return false;
   }

@@ -1,6 +1,6 @@
 #include "desktop/desktop_session.h"
 
-#include "db/odbc_result_set.h"
+#include "db/view_result_set.h"
 #include "desktop/messages.h"
 #include "device/desktop_settings.h"
 #include "device/device_connection.h"
@@ -72,18 +72,15 @@ bool DesktopSession::ConnectLinked(std::string_view source, std::string_view use
                          read_only);
 }
 
-std::unique_ptr<db::OdbcResultSet> DesktopSession::RunLinkedQuery(std::string_view query,
-                                                                  std::string* error_text) {
+std::unique_ptr<db::ResultSet> DesktopSession::RunLinkedQuery(std::string_view query,
+                                                              std::string* error_text) {
   linked_has_result_ = false;
   if (!linked_.IsConnected()) {
     if (error_text) *error_text = kFetchFailed;
     return nullptr;
   }
-  auto rows = std::make_unique<db::OdbcResultSet>();
-  if (!rows->Open(linked_, query)) {
-    if (error_text) *error_text = rows->ErrorReport();
-    return nullptr;
-  }
+  auto rows = db::OpenForView(linked_, query, error_text);
+  if (!rows) return nullptr;
   linked_has_result_ = true;
   return rows;
 }

@@ -13,6 +13,7 @@
 #include <string_view>
 
 #include "db/connection.h"
+#include "db/result_set.h"
 #include "desktop/error_log.h"
 #include "desktop/wizard_data.h"
 
@@ -24,9 +25,6 @@ class HandheldUserLibrary;
 }
 namespace velmora::profile {
 class ProfileStore;
-}
-namespace velmora::db {
-class OdbcResultSet;
 }
 
 namespace velmora::desktop {
@@ -68,8 +66,7 @@ class DesktopSession {
   bool ConnectLinked(std::string_view source, std::string_view user, std::string_view password,
                      int database_type, std::string* error_text, bool read_only);
   // Runs `query` on the linked database; nullptr with `error_text` filled on failure.
-  std::unique_ptr<db::OdbcResultSet> RunLinkedQuery(std::string_view query,
-                                                    std::string* error_text);
+  std::unique_ptr<db::ResultSet> RunLinkedQuery(std::string_view query, std::string* error_text);
   void CloseLinked();
   bool linked_connected() const { return linked_.IsConnected(); }
   bool linked_has_result() const { return linked_has_result_; }
