@@ -4,11 +4,15 @@
 
 #include "conduit/device_export.h"
 #include "conduit/file_names.h"
+#include "conduit/value_cuts.h"
+#include "db/odbc_result_set.h"
 #include "device/device_agent.h"
 #include "device/device_files.h"
 #include "platform/files/crash_point.h"
+#include "profile/backup_files.h"
 #include "profile/field_catalogue.h"
 #include "transfer/device_backup.h"
+#include "transfer/pdb_format.h"
 #include "transfer/pdb_writer.h"
 #include "transfer/pim_reader.h"
 
@@ -29,10 +33,8 @@ std::vector<std::string> BackupColumnNames() {
 }
 
 // Reads every record of the export by position, logging as it goes.
-std::vector<std::vector<std::string>> ReadAllContacts(RunContext& context,
-                                                      const std::filesystem::path& export_copy,
+std::vector<std::vector<std::string>> ReadAllContacts(RunContext& context, std::string_view pim,
                                                       long records) {
-  const std::string pim = ReadExportBytes(export_copy);
   std::vector<std::vector<std::string>> contacts;
   contacts.reserve(static_cast<std::size_t>(std::max(records, 0L)));
   transfer::PimPositionSlots fields;
@@ -51,9 +53,7 @@ std::vector<std::vector<std::string>> ReadAllContacts(RunContext& context,
 std::filesystem::path CustomBackupPath(const std::filesystem::path& app_folder,
                                        std::string_view owner, std::string_view prof_name,
                                        int generation) {
-  return app_folder / "Backup" /
-         ("Backup_" + std::to_string(generation) + "_" + SafeFileNamePart(owner) + "_" +
-          SafeFileNamePart(prof_name) + ".pdb");
+  return profile::TableBackupFile(app_folder, owner, prof_name, generation);
 }
 
 bool RotateCustomBackups(const std::filesystem::path& app_folder, std::string_view owner,
@@ -82,7 +82,7 @@ bool RotateCustomBackups(const std::filesystem::path& app_folder, std::string_vi
 }
 
 bool BackupCustomDatabase(RunContext& context, const profile::ProfileRecord& profile,
-                          db::ResultSet& rows) {
+                          db::Connection& custom_db, const std::string& table_in_statement) {
   const std::filesystem::path newest =
       CustomBackupPath(context.AppFolder(), context.Owner(), profile.prof_name, 1);
   context.Log("\r\n\tTaking Backup of custom desktop database contents.");
@@ -91,8 +91,19 @@ bool BackupCustomDatabase(RunContext& context, const profile::ProfileRecord& pro
   aside += ".new";
   std::error_code error;
   std::filesystem::create_directories(newest.parent_path(), error);
-  bool written = transfer::WriteTablePdb(rows, aside, profile.prof_name) &&
-                 RotateCustomBackups(context.AppFolder(), context.Owner(), profile.prof_name);
+  db::OdbcResultSet rows;
+  CutLog cuts(context);
+  bool written = rows.Open(custom_db, "SELECT * FROM " + table_in_statement);
+  if (!written) {
+    context.Log("\r\n\t\t" + rows.ErrorReport());
+  } else if (rows.RowCount() > transfer::kPdbMaxRecords) {
+    // The format holds at most 65535 records; a partial backup is no backup.
+    context.Log(NumberLine("Rows in the table, more than a backup file holds:", rows.RowCount()));
+    written = false;
+  }
+  written = written && transfer::WriteTablePdb(rows, aside, profile.prof_name, &cuts) &&
+            !cuts.Incomplete() &&
+            RotateCustomBackups(context.AppFolder(), context.Owner(), profile.prof_name);
   if (written) {
     std::filesystem::rename(aside, newest, error);
     written = !error;
@@ -135,17 +146,28 @@ bool BackupDeviceContacts(RunContext& context) {
     context.Log("\r\n\tFail to Copy PIM  database from Device to Desktop");
     return false;
   }
+  std::optional<DeviceExport> pim = CheckedExport(context, export_copy);
+  if (!pim) {
+    std::error_code ignored;
+    std::filesystem::remove(export_copy, ignored);
+    return false;
+  }
   context.Log("\r\n\tPIM Database Opened.");
   context.Status("PIM Database Opened.");
-  long records = transfer::ReadPimRecordCount(export_copy);
+  const long records = pim->records;
   context.Log("\r\n\r\n\tCONDUIT SIDE::");
   context.Log(NumberLine("Number of Records in PIM Database=", records));
   context.Status("Importing records from Pocket PC...");
   context.Log("\r\n\tImporting Records from Pocket PC...");
-  std::vector<std::vector<std::string>> contacts = ReadAllContacts(context, export_copy, records);
+  std::vector<std::vector<std::string>> contacts = ReadAllContacts(context, pim->bytes, records);
   // Built aside and renamed over the previous backup only when whole.
-  bool written = transfer::WriteDeviceBackupPdb(DeviceBackupPath(context.AppFolder()),
-                                                BackupColumnNames(), contacts);
+  std::vector<std::pair<std::size_t, transfer::PdbCut>> cuts;
+  const std::vector<std::string> names = BackupColumnNames();
+  bool written =
+      transfer::WriteDeviceBackupPdb(DeviceBackupPath(context.AppFolder()), names, contacts, &cuts);
+  for (const auto& [record, cut] : cuts) {
+    context.Log(ValueCutLine(static_cast<long>(record) + 1, names[cut.cell], cut.units, cut.kept));
+  }
   if (written) {
     context.Log("\r\n\tImported Successfully.");
     context.Status("Imported Successfully.");

@@ -8,7 +8,7 @@
 #include <string_view>
 
 #include "conduit/run_context.h"
-#include "db/result_set.h"
+#include "db/connection.h"
 #include "profile/profile_record.h"
 
 namespace velmora::conduit {
@@ -24,9 +24,12 @@ std::filesystem::path CustomBackupPath(const std::filesystem::path& app_folder,
 bool RotateCustomBackups(const std::filesystem::path& app_folder, std::string_view owner,
                          std::string_view prof_name);
 
-// Rotates and writes the query's rows as generation 1; true when the file was written.
+// Rotates and writes every row of the profile's table (`table_in_statement`, as a statement
+// names it) as generation 1; true only when the whole file is on disk. The whole table, not
+// only the rows of the profile's query: a run that overwrites the table deletes every row, and
+// a restore replaces every row, so a backup must hold them all.
 bool BackupCustomDatabase(RunContext& context, const profile::ProfileRecord& profile,
-                          db::ResultSet& rows);
+                          db::Connection& custom_db, const std::string& table_in_statement);
 
 // Application folder + "DeviceContactsBackup.pdb".
 std::filesystem::path DeviceBackupPath(const std::filesystem::path& app_folder);

@@ -105,7 +105,16 @@ StartUp ConduitSession::Start() {
 void ConduitSession::HandleConnect() {
   if (running_.load()) return;
   device::RestartDeviceConnection(rapi_);
-  owner_ = device::ReadDeviceOwnerName(rapi_);
+  std::string whole_owner;
+  owner_ = device::ReadDeviceOwnerName(rapi_, &whole_owner);
+  if (!owner_.empty() && whole_owner != owner_) {
+    // Profiles are stored under the name the desktop knows, which the cut name may not match.
+    const std::string note = "Owner name \"" + whole_owner + "\" is longer than " +
+                             std::to_string(device::kOwnerNameMaxBytes) +
+                             " bytes; its profiles are looked up as \"" + owner_ + "\"";
+    Log("\r\n" + note);
+    observer_.StatusChanged(note);
+  }
   if (owner_.empty()) {
     abort_.store(true);
   } else {

@@ -58,8 +58,22 @@ std::string CsvLine(const transfer::PimPositionSlots& fields,
   return line;
 }
 
+transfer::PimPositionSlots CsvFieldsOf(std::string_view export_bytes, long record) {
+  static const std::vector<std::string> kEveryField(transfer::kPimFieldNames.begin(),
+                                                    transfer::kPimFieldNames.end());
+  std::vector<transfer::PimValue> values;
+  transfer::PimValuesByCode(export_bytes, record, kEveryField, values);
+  transfer::PimPositionSlots fields;
+  for (std::size_t k = 0; k < fields.size(); ++k) {
+    const bool date = transfer::IsPimDateCode(static_cast<int>(k) + 1);
+    fields[k] = values[k].value_or(date ? " " : "");
+  }
+  return fields;
+}
+
 void WriteCsvExport(RunContext& context, const profile::ProfileRecord& profile,
-                    const std::filesystem::path& export_copy, long records) {
+                    const DeviceExport& pim) {
+  const long records = pim.records;
   const std::filesystem::path file = context.AppFolder() / kCsvExportFile;
   context.Log("\r\n\tImporting Records from Pocket PC...");
   std::optional<std::string> category;
@@ -75,12 +89,9 @@ void WriteCsvExport(RunContext& context, const profile::ProfileRecord& profile,
   AppendUtf16Le(bytes, kCsvHeader);
   AppendUtf16Le(bytes, "\r\n");
   out.Write(bytes);
-  const std::string pim = ReadExportBytes(export_copy);
-  transfer::PimPositionSlots fields;
   for (long r = 1; r <= records; ++r) {
     context.Status("Adding Record " + std::to_string(r) + " of " + std::to_string(records) + "...");
-    fields.fill(std::string());
-    transfer::PimRecordByPosition(pim, r, fields);
+    const transfer::PimPositionSlots fields = CsvFieldsOf(pim.bytes, r);
     bytes.clear();
     AppendUtf16Le(bytes, CsvLine(fields, category));
     if (r == 1 || r == records) context.Log(NumberLine("Record#", r));
@@ -97,8 +108,8 @@ void WriteCsvExport(RunContext& context, const profile::ProfileRecord& profile,
 }
 
 void RunCsvExport(RunContext& context, const profile::ProfileRecord& profile) {
-  std::optional<long> records = FetchDeviceExport(context, profile, false);
-  if (records) WriteCsvExport(context, profile, DesktopExportPath(context), *records);
+  std::optional<DeviceExport> pim = FetchDeviceExport(context, profile, false);
+  if (pim) WriteCsvExport(context, profile, *pim);
   // The copy holds every contact of the handheld; none stays behind in the work folder.
   std::error_code ignored;
   std::filesystem::remove(DesktopExportPath(context), ignored);

@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "conduit/device_export.h"
 #include "conduit/run_context.h"
 #include "profile/profile_record.h"
 #include "transfer/pim_reader.h"
@@ -25,8 +26,13 @@ std::string CsvLine(const transfer::PimPositionSlots& fields,
 // Fetches the export and writes the CSV file.
 void RunCsvExport(RunContext& context, const profile::ProfileRecord& profile);
 
-// Writes the CSV file from the desktop copy of an export that holds `records` records.
+// The 46 columns of record `record` by field code, as the CSV file shows them: a text as read
+// (empty when the record lacks it), a date as month/day/year or a single blank. A record that
+// lacks a field or holds them out of order cannot shift later values under the wrong header.
+transfer::PimPositionSlots CsvFieldsOf(std::string_view export_bytes, long record);
+
+// Writes the CSV file from a checked export.
 void WriteCsvExport(RunContext& context, const profile::ProfileRecord& profile,
-                    const std::filesystem::path& export_copy, long records);
+                    const DeviceExport& pim);
 
 }  // namespace velmora::conduit

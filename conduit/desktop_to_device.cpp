@@ -7,6 +7,7 @@
 #include "conduit/device_export.h"
 #include "conduit/file_names.h"
 #include "conduit/mapping_plan.h"
+#include "conduit/value_cuts.h"
 #include "db/diagnostics.h"
 #include "db/odbc_result_set.h"
 #include "device/device_agent.h"
@@ -52,6 +53,10 @@ class TransferLog final : public transfer::TransferProgress {
     prompt::ShowMessage(db::ConduitReport(SQL_HANDLE_STMT, rows_.Statement()), "Velmora",
                         prompt::Icon::kExclamation);
     context_.Log("\r\n Problem in fetching " + std::to_string(row + 2) + " record");
+  }
+  void ValueCut(long row, const transfer::PdbColumnChoice& column, std::size_t units,
+                std::size_t kept) override {
+    context_.Log(ValueCutLine(row + 1, column.name, units, kept));
   }
   void EndColumnList() {
     if (column_list_ended_) return;

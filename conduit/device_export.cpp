@@ -50,8 +50,32 @@ AgentOutcome RunAgent(RunContext& context, std::uint32_t request) {
   return AgentOutcome::kTimedOut;
 }
 
-std::optional<long> FetchDeviceExport(RunContext& context, const profile::ProfileRecord& profile,
-                                      bool statement_form) {
+std::optional<DeviceExport> CheckedExport(RunContext& context,
+                                          const std::filesystem::path& desktop_copy) {
+  // Past the index the format can address, every record at its longest.
+  constexpr std::uintmax_t kLargestExport =
+      2 + (transfer::kPimIndexEntrySize + 0xFFFF) *
+              static_cast<std::uintmax_t>(transfer::kPimMaxRecords);
+  std::error_code error;
+  const std::uintmax_t size = std::filesystem::file_size(desktop_copy, error);
+  DeviceExport out;
+  if (!error && size <= kLargestExport) out.bytes = ReadExportBytes(desktop_copy);
+  std::optional<std::string> damage =
+      !error && size > kLargestExport ? std::optional<std::string>("it is larger than any export")
+                                      : transfer::FindPimDamage(out.bytes);
+  if (damage) {
+    context.SetRunError();
+    context.Log("\r\n\tFail to Copy PIM  database from Device to Desktop");
+    context.Log("\r\n\tThe PIM database is damaged: " + *damage + ".");
+    return std::nullopt;
+  }
+  out.records = transfer::PimRecordCount(out.bytes);
+  return out;
+}
+
+std::optional<DeviceExport> FetchDeviceExport(RunContext& context,
+                                              const profile::ProfileRecord& profile,
+                                              bool statement_form) {
   context.Log("\r\n\r\n\tDEVICE SIDE::");
   context.Log("\r\n\tOpening Device side Application");
   context.Status("Executing Pocket PC side Application...");
@@ -82,11 +106,12 @@ std::optional<long> FetchDeviceExport(RunContext& context, const profile::Profil
     context.Log("\r\n\tFail to Copy PIM  database from Device to Desktop");
     return std::nullopt;
   }
+  std::optional<DeviceExport> checked = CheckedExport(context, desktop_copy);
+  if (!checked) return std::nullopt;
   context.Log("\r\n\tPIM Database Opened.");
-  long records = transfer::ReadPimRecordCount(desktop_copy);
   context.Log("\r\n\r\n\tCONDUIT SIDE::");
-  context.Log(NumberLine("Number of Records in PIM Database=", records));
-  return records;
+  context.Log(NumberLine("Number of Records in PIM Database=", checked->records));
+  return checked;
 }
 
 }  // namespace velmora::conduit

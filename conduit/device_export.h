@@ -26,10 +26,23 @@ enum class AgentOutcome { kFinished, kNotStarted, kTimedOut, kFailed };
 // failure, and sets the run error flag for them and for an agent that does not start.
 AgentOutcome RunAgent(RunContext& context, std::uint32_t request);
 
-// The steps up to the record count for a device-to-desktop or CSV profile; the number of
-// records in the desktop copy, or none when the export could not be fetched (logged, and the
-// run error flag set). `statement_form` selects the statement writer's status texts.
-std::optional<long> FetchDeviceExport(RunContext& context, const profile::ProfileRecord& profile,
-                                      bool statement_form);
+// An export on the desktop that passed the damage check.
+struct DeviceExport {
+  std::string bytes;  // the whole desktop copy
+  long records = 0;
+};
+
+// The bytes of the desktop copy when they are a whole export; otherwise logs the failure line,
+// what is wrong and sets the run error flag. Nothing may be deleted, appended or written from
+// an export that fails this check.
+std::optional<DeviceExport> CheckedExport(RunContext& context,
+                                          const std::filesystem::path& desktop_copy);
+
+// The steps up to the record count for a device-to-desktop or CSV profile; the checked export,
+// or none when it could not be fetched or is damaged (logged, and the run error flag set).
+// `statement_form` selects the statement writer's status texts.
+std::optional<DeviceExport> FetchDeviceExport(RunContext& context,
+                                              const profile::ProfileRecord& profile,
+                                              bool statement_form);
 
 }  // namespace velmora::conduit

@@ -5,14 +5,17 @@
 #include <algorithm>
 #include <cstring>
 
+#include "conduit/backups.h"
 #include "conduit/device_export.h"
 #include "conduit/odbc_direct.h"
+#include "conduit/value_cuts.h"
 #include "conduit/writer_values.h"
 #include "db/connection.h"
 #include "db/diagnostics.h"
 #include "db/driver_text.h"
 #include "db/odbc_handles.h"
 #include "db/odbc_result_set.h"
+#include "db/query_tables.h"
 #include "db/sql_literal.h"
 #include "db/type_codes.h"
 #include "platform/files/crash_point.h"
@@ -25,54 +28,62 @@ namespace velmora::conduit {
 namespace {
 
 struct RunTarget {
-  std::string table;         // as taken from the query
+  std::string table;         // exactly as the query names it
   std::string quoted_table;  // in double quotes unless the database is MySQL
   bool bare_names = false;
-  std::vector<profile::TypedMapping> mappings;  // the first n
+  long mapped_count = 0;                        // n
+  std::vector<profile::TypedMapping> logged;    // the first n, column names bare
+  std::vector<profile::TypedMapping> mappings;  // those of them whose column the table has
   std::vector<std::string> mapped_fields;       // device field names, in mapping order
 };
+
+using Slots = std::vector<transfer::PimValue>;
 
 std::string QuoteName(const RunTarget& target, std::string_view name) {
   return db::SourceIdentifier(name, target.bare_names);
 }
 
-void DeleteAllRows(RunContext& context, db::Connection& custom_db, const RunTarget& target,
+// False when the delete failed: the new rows must then not be added to the old ones.
+bool DeleteAllRows(RunContext& context, db::Connection& custom_db, const RunTarget& target,
                    WriteTransaction& transaction) {
   context.Status("Deleting records from desktop Custom Database...");
   context.Log("\r\n\tDeleting desktop custom database record contents...");
+  // A count that cannot be read does not prove the table empty.
   std::optional<long> count =
       QueryCount(custom_db.Handle(), "SELECT count(*) FROM " + target.quoted_table);
-  if (count.value_or(0) <= 0) return;
+  if (count && *count <= 0) return true;
   transaction.BeginRow();
   DirectResult deleted = ExecuteDirect(custom_db.Handle(), "Delete from " + target.quoted_table);
-  transaction.EndRow(deleted.ok);
+  const bool kept = transaction.EndRow(deleted.ok);
   if (!deleted.ok) {
     context.SetRunError();
     context.Log("\r\n\tCould not delete records\r\n\t\tODBC Reports : \r\n\t\t" +
                 deleted.diagnostic);
-    return;
+    return false;
   }
   context.Log("\r\n\tRecords Deleted Successfully.");
+  return kept;
 }
 
-void WriteWithStatements(RunContext& context, db::Connection& custom_db, const RunTarget& target,
+// False when a failed row stopped the writing.
+bool WriteWithStatements(RunContext& context, db::Connection& custom_db, const RunTarget& target,
                          const std::string& pim, long records, WriteTransaction& transaction) {
   std::vector<InsertColumn> columns;
   for (const profile::TypedMapping& mapping : target.mappings) {
-    columns.push_back({mapping.db_field_name, mapping.db_data_type});
+    columns.push_back({NameInStatement(mapping.db_field_name), mapping.db_data_type});
   }
-  std::vector<std::string> slots(target.mapped_fields.size(), "NULL");
+  Slots slots;
+  const std::string table = NameInStatement(target.table);
   for (long r = 1; r <= records; ++r) {
     context.Status("Adding record " + std::to_string(r) + " of " + std::to_string(records) +
                    " ...");
-    std::fill(slots.begin(), slots.end(), "NULL");
-    transfer::PimRecordByCode(pim, r, target.mapped_fields, slots);
-    std::string sql = BuildInsertStatement(target.table, columns, slots);
+    transfer::PimValuesByCode(pim, r, target.mapped_fields, slots);
+    std::string sql = BuildInsertStatement(table, columns, slots);
     context.Log("\r\n\t Record# " + std::to_string(r));
     context.Log("\r\n\tInsert Query: " + sql);
     transaction.BeginRow();
     DirectResult inserted = ExecuteDirect(custom_db.Handle(), sql);
-    transaction.EndRow(inserted.ok);
+    const bool kept = transaction.EndRow(inserted.ok);
     if (!inserted.ok) {
       context.SetRunError();
       context.Log("\r\n\tCould not insert record\r\n\t\tODBC Reports : \r\n\t\t" +
@@ -81,7 +92,9 @@ void WriteWithStatements(RunContext& context, db::Connection& custom_db, const R
       context.Log("\r\n\tRecord Inserted Successfully");
       context.Log("\r\n");
     }
+    if (!kept) return false;
   }
+  return true;
 }
 
 // One column of the table that the cursor writer fills.
@@ -172,24 +185,25 @@ std::vector<std::string> PrimaryKeyColumns(SQLHDBC connection, const std::string
   return names;
 }
 
-std::vector<BoundColumn> ColumnsToFill(RunContext& context, long prof_id, db::Connection& custom_db,
-                                       db::OdbcResultSet& table, const RunTarget& target) {
-  profile::ProfileStore store(context.ProfileDb());
+// The table's column name without what a driver puts before the first ".".
+std::string ColumnNameWithoutPrefix(std::string name) {
+  if (std::size_t dot = name.find('.'); dot != std::string::npos) name.erase(0, dot + 1);
+  return name;
+}
+
+std::vector<BoundColumn> ColumnsToFill(db::Connection& custom_db, db::OdbcResultSet& table,
+                                       const RunTarget& target) {
   const std::vector<std::string> keys = PrimaryKeyColumns(custom_db.Handle(), target.table);
   std::vector<BoundColumn> columns;
   for (int j = 0; j < table.ColumnCount(); ++j) {
     BoundColumn column{table.ColumnName(j), table.ColumnType(j), table.ColumnSize(j),
                        table.DecimalDigits(j), -1};
     if (!IsBindable(column.type)) continue;
-    std::string name = column.name;
-    if (std::size_t dot = name.find('.'); dot != std::string::npos) name.erase(0, dot + 1);
-    if (store.IsColumnMapped(name, prof_id)) {
-      for (std::size_t i = 0; i < target.mappings.size(); ++i) {
-        // Profiles saved by earlier versions hold the name between double quotes.
-        if (db::BareIdentifier(target.mappings[i].db_field_name) == name) {
-          column.slot = static_cast<int>(i);
-          break;
-        }
+    const std::string name = ColumnNameWithoutPrefix(column.name);
+    for (std::size_t i = 0; i < target.mappings.size(); ++i) {
+      if (target.mappings[i].db_field_name == name) {
+        column.slot = static_cast<int>(i);
+        break;
       }
     }
     // A key that no device field feeds is left to the database (which numbers it); the 0 an
@@ -297,17 +311,17 @@ SQLRETURN BindValue(SQLHSTMT statement, SQLUSMALLINT number, const BoundColumn& 
                           length, &p.indicator);
 }
 
-void WriteWithCursor(RunContext& context, long prof_id, db::Connection& custom_db,
-                     const RunTarget& target, const std::string& pim, long records,
-                     WriteTransaction& transaction) {
+// False when the writing stopped: a failed row that could not be undone alone, or no insert.
+bool WriteWithCursor(RunContext& context, db::Connection& custom_db, const RunTarget& target,
+                     const std::string& pim, long records, WriteTransaction& transaction) {
   db::OdbcResultSet table;
   if (!table.Open(custom_db, "Select * from " + target.quoted_table)) {
     context.SetRunError();
     context.Log("\r\n\tError in record transfer.\r\n\tTable : " + target.table + " \r\n\t\t" +
                 table.ErrorReport());
-    return;
+    return false;
   }
-  std::vector<BoundColumn> columns = ColumnsToFill(context, prof_id, custom_db, table, target);
+  std::vector<BoundColumn> columns = ColumnsToFill(custom_db, table, target);
   table.Close();
 
   db::StmtHandle insert;
@@ -317,21 +331,21 @@ void WriteWithCursor(RunContext& context, long prof_id, db::Connection& custom_d
     context.SetRunError();
     context.Log("\r\n\tError in record transfer.\r\n\tTable : " + target.table + " \r\n\t\t" +
                 StatementDiagnostic(insert.get()));
-    return;
+    return false;
   }
-  std::vector<std::string> slots(target.mapped_fields.size(), "NULL");
+  Slots slots;
   std::vector<ParameterValue> parameters(columns.size());
   for (long r = 1; r <= records; ++r) {
     context.Status("Adding record " + std::to_string(r) + " of " + std::to_string(records) +
                    " ...");
-    std::fill(slots.begin(), slots.end(), "NULL");
-    transfer::PimRecordByCode(pim, r, target.mapped_fields, slots);
+    transfer::PimValuesByCode(pim, r, target.mapped_fields, slots);
     bool bound = true;
     for (std::size_t j = 0; j < columns.size(); ++j) {
       const BoundColumn& column = columns[j];
       const bool mapped = column.slot >= 0;
-      db::Value value = CursorValue(column.type, mapped,
-                                    mapped ? slots[static_cast<std::size_t>(column.slot)] : "");
+      db::Value value =
+          CursorValue(column.type, mapped,
+                      mapped ? slots[static_cast<std::size_t>(column.slot)] : std::nullopt);
       parameters[j] = ParameterValue{};
       bound = db::Succeeded(BindValue(insert.get(), static_cast<SQLUSMALLINT>(j + 1), column, value,
                                       parameters[j])) &&
@@ -342,7 +356,7 @@ void WriteWithCursor(RunContext& context, long prof_id, db::Connection& custom_d
     files::CrashPoint("insert");
     std::string diagnostic = added ? std::string() : StatementDiagnostic(insert.get());
     SQLFreeStmt(insert.get(), SQL_CLOSE);
-    transaction.EndRow(added);
+    const bool kept = transaction.EndRow(added);
     if (!added) {
       context.SetRunError();
       context.Log("\r\n\tError in record transfer.\r\n\tTable : " + target.table +
@@ -350,61 +364,141 @@ void WriteWithCursor(RunContext& context, long prof_id, db::Connection& custom_d
     } else if (r == 1 || r == records) {
       context.Log("\r\n\tRecord # " + std::to_string(r) + " Transfered Successfully");
     }
+    if (!kept) return false;
+  }
+  return true;
+}
+
+// The table the run writes to and the mapped columns it has; none when nothing may be written
+// (logged, run error flag set).
+std::optional<RunTarget> ResolveTarget(RunContext& context, const profile::ProfileRecord& profile,
+                                       db::Connection& custom_db) {
+  RunTarget target;
+  target.bare_names = profile.connection_type == profile::kMySqlKind;
+  std::optional<std::string> table = TargetTableName(profile.query);
+  // Names of a MySQL source go bare into statements, so only plain names are certain there.
+  if (!table || (target.bare_names && !db::IsPlainIdentifier(*table))) {
+    context.SetRunError();
+    context.Log("\r\n\tNo single table to write to in the profile query: " + profile.query);
+    return std::nullopt;
+  }
+  target.table = *table;
+  target.quoted_table = db::SourceIdentifier(target.table, target.bare_names);
+
+  db::OdbcResultSet rows;
+  if (!rows.Open(custom_db, "Select * from " + target.quoted_table)) {
+    context.SetRunError();
+    context.Log("\r\n\tError in record transfer.\r\n\tTable : " + target.table + " \r\n\t\t" +
+                rows.ErrorReport());
+    return std::nullopt;
+  }
+  std::vector<std::string> columns;
+  for (int j = 0; j < rows.ColumnCount(); ++j)
+    columns.push_back(ColumnNameWithoutPrefix(rows.ColumnName(j)));
+  rows.Close();
+
+  profile::ProfileStore store(context.ProfileDb());
+  target.mapped_count = std::max(0L, store.MappedFieldCountForConduit(profile.prof_id));
+  target.logged = store.MappingWithTypes(profile.prof_id);
+  if (target.logged.size() > static_cast<std::size_t>(target.mapped_count)) {
+    target.logged.resize(static_cast<std::size_t>(target.mapped_count));
+  }
+  for (profile::TypedMapping& mapping : target.logged) {
+    mapping.db_field_name = db::BareIdentifier(mapping.db_field_name);
+    if (std::find(columns.begin(), columns.end(), mapping.db_field_name) != columns.end()) {
+      target.mappings.push_back(mapping);
+      target.mapped_fields.push_back(mapping.field_name);
+      continue;
+    }
+    const bool too_long = text::Utf8ToUtf16(mapping.db_field_name).size() >= 130;
+    context.Log(
+        ColumnLeftOutLine(mapping.db_field_name, too_long ? "its name is longer than 129 characters"
+                                                          : "the table has no such column"));
+  }
+  if (target.mappings.empty()) {
+    context.SetRunError();
+    context.Log(target.logged.empty()
+                    ? std::string("\r\n\tThe profile maps no column: nothing is written.")
+                    : "\r\n\tNo mapped column is in the table " + target.table +
+                          ": nothing is written.");
+    return std::nullopt;
+  }
+  return target;
+}
+
+void LogMappings(RunContext& context, const RunTarget& target) {
+  context.Status("Transfering records to desktop Custom Database...");
+  context.Log(NumberLine("Number of Map Columns=", target.mapped_count));
+  context.Log("\r\n\tColumn Mapping Details...");
+  context.Log("\r\n\tDevice side Column Name\tCustom Database Column Name\tData Type");
+  for (const profile::TypedMapping& mapping : target.logged) {
+    context.Log("\r\n\t\t" + mapping.field_name + "\t\t" + mapping.db_field_name + "\t\t\t\t" +
+                mapping.db_data_type);
+  }
+  context.Log("\r\n");
+}
+
+// The delete and the inserts as one transaction; a failure that stops the writing rolls all
+// of it back, so the table holds its old rows or the new ones, never a mix.
+void WriteRows(RunContext& context, const profile::ProfileRecord& profile,
+               db::Connection& custom_db, DesktopWriter writer, const RunTarget& target,
+               const DeviceExport& pim) {
+  WriteTransaction transaction(custom_db.Handle());
+  bool went_on = true;
+  if (profile.sync_type == profile::kDeviceOverwritesDesktop) {
+    went_on = DeleteAllRows(context, custom_db, target, transaction);
+  }
+  if (went_on) {
+    context.Log(
+        "\r\n\tTransfering record by record contents from PIM database to Custom Database...");
+    went_on =
+        writer == DesktopWriter::kStatement
+            ? WriteWithStatements(context, custom_db, target, pim.bytes, pim.records, transaction)
+            : WriteWithCursor(context, custom_db, target, pim.bytes, pim.records, transaction);
+  }
+  if (!went_on) {
+    transaction.Rollback();
+    context.SetRunError();
+    context.Log("\r\n\tWriting stopped: the changes to " + target.table + " were rolled back.");
+    return;
+  }
+  if (!transaction.Commit()) {
+    context.SetRunError();
+    context.Log("\r\n\tError in record transfer.\r\n\tTable : " + target.table + " \r\n\t\t" +
+                db::PlainReport(db::FirstDiagRecord(SQL_HANDLE_DBC, custom_db.Handle())));
   }
 }
 
 }  // namespace
 
 void RunDeviceToDesktop(RunContext& context, const profile::ProfileRecord& profile,
-                        db::Connection& custom_db, DesktopWriter writer) {
-  std::optional<long> records =
+                        db::Connection& custom_db, DesktopWriter writer, bool query_ran) {
+  const bool overwrite = profile.sync_type == profile::kDeviceOverwritesDesktop;
+  std::optional<RunTarget> target = ResolveTarget(context, profile, custom_db);
+  if (!target) return;
+  // Rows are deleted only when the profile's query ran and every one of them is in the backup.
+  if (overwrite && !query_ran) {
+    context.SetRunError();
+    context.Log("\r\n\tNo record deleted or added: the profile query did not run.");
+    return;
+  }
+  // The export is checked before the backup is taken, so that a damaged one leaves the
+  // backup generations as they were too.
+  std::optional<DeviceExport> pim =
       FetchDeviceExport(context, profile, writer == DesktopWriter::kStatement);
-  if (!records) return;
-  profile::ProfileStore store(context.ProfileDb());
-  long mapped_count = std::max(0L, store.MappedFieldCountForConduit(profile.prof_id));
-  RunTarget target;
-  target.table = TargetTableName(profile.query);
-  target.bare_names = profile.connection_type == profile::kMySqlKind;
-  target.quoted_table = QuoteName(target, target.table);
-
-  context.Status("Transfering records to desktop Custom Database...");
-  context.Log(NumberLine("Number of Map Columns=", mapped_count));
-  context.Log("\r\n\tColumn Mapping Details...");
-  context.Log("\r\n\tDevice side Column Name\tCustom Database Column Name\tData Type");
-  target.mappings = store.MappingWithTypes(profile.prof_id);
-  if (target.mappings.size() > static_cast<std::size_t>(mapped_count)) {
-    target.mappings.resize(static_cast<std::size_t>(mapped_count));
+  if (!pim) return;
+  context.Status("Taking Backup...");
+  const bool backed_up = BackupCustomDatabase(context, profile, custom_db, target->quoted_table);
+  context.Status("Backup Completed");
+  if (overwrite && !backed_up) {
+    context.Log("\r\n\tNo record deleted or added: the backup of the table could not be taken.");
+    return;
   }
-  for (const profile::TypedMapping& mapping : target.mappings) {
-    context.Log("\r\n\t\t" + mapping.field_name + "\t\t" + mapping.db_field_name + "\t\t\t\t" +
-                mapping.db_data_type);
-    target.mapped_fields.push_back(mapping.field_name);
-  }
-  context.Log("\r\n");
-  if (*records < 1) return;
+  LogMappings(context, *target);
+  if (pim->records < 1) return;
 
   context.Status("Connected to desktop Custom Database...");
-  const std::string pim = ReadExportBytes(DesktopExportPath(context));
-  {
-    // One transaction for the delete and the inserts: a run that dies half-way leaves the
-    // table as it was.
-    WriteTransaction transaction(custom_db.Handle());
-    if (profile.sync_type == profile::kDeviceOverwritesDesktop) {
-      DeleteAllRows(context, custom_db, target, transaction);
-    }
-    context.Log(
-        "\r\n\tTransfering record by record contents from PIM database to Custom Database...");
-    if (writer == DesktopWriter::kStatement) {
-      WriteWithStatements(context, custom_db, target, pim, *records, transaction);
-    } else {
-      WriteWithCursor(context, profile.prof_id, custom_db, target, pim, *records, transaction);
-    }
-    if (!transaction.Commit()) {
-      context.SetRunError();
-      context.Log("\r\n\tError in record transfer.\r\n\tTable : " + target.table + " \r\n\t\t" +
-                  db::PlainReport(db::FirstDiagRecord(SQL_HANDLE_DBC, custom_db.Handle())));
-    }
-  }
+  WriteRows(context, profile, custom_db, writer, *target, *pim);
   context.Status("Finishing...");
   std::error_code ignored;
   std::filesystem::remove(DesktopExportPath(context), ignored);

@@ -15,7 +15,10 @@ namespace velmora::conduit {
 
 enum class DesktopWriter { kStatement, kCursor };
 
+// Resolves the table and the mapping, takes the table backup, then fetches and writes the
+// device contacts. `query_ran` tells whether the profile's query could be opened: without it,
+// and without a whole backup, no row is deleted.
 void RunDeviceToDesktop(RunContext& context, const profile::ProfileRecord& profile,
-                        db::Connection& custom_db, DesktopWriter writer);
+                        db::Connection& custom_db, DesktopWriter writer, bool query_ran);
 
 }  // namespace velmora::conduit

@@ -1,15 +1,11 @@
 #include "conduit/file_names.h"
 
+#include "profile/backup_files.h"
+
 namespace velmora::conduit {
 
 std::string SafeFileNamePart(std::string_view name) {
-  if (name == ".") return "_";
-  if (name == "..") return "__";
-  std::string out(name);
-  for (char& c : out) {
-    if (c == '/' || c == '\0') c = '_';
-  }
-  return out;
+  return profile::SafeFileNamePart(name);
 }
 
 }  // namespace velmora::conduit

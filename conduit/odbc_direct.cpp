@@ -72,11 +72,18 @@ void WriteTransaction::BeginRow() {
   row_guarded_ = savepoints_ && ExecuteDirect(connection_, "SAVEPOINT velmora_row").ok;
 }
 
-void WriteTransaction::EndRow(bool succeeded) {
-  if (!row_guarded_) return;
-  if (!succeeded) ExecuteDirect(connection_, "ROLLBACK TO SAVEPOINT velmora_row");
-  ExecuteDirect(connection_, "RELEASE SAVEPOINT velmora_row");
+bool WriteTransaction::EndRow(bool succeeded) {
+  if (!row_guarded_) return succeeded || !active_;
   row_guarded_ = false;
+  // A savepoint that is gone means the transaction it belonged to is gone too.
+  const bool undone =
+      succeeded || ExecuteDirect(connection_, "ROLLBACK TO SAVEPOINT velmora_row").ok;
+  const bool released = ExecuteDirect(connection_, "RELEASE SAVEPOINT velmora_row").ok;
+  return undone && released;
+}
+
+void WriteTransaction::Rollback() {
+  if (active_) Finish(SQL_ROLLBACK);
 }
 
 bool WriteTransaction::Commit() {

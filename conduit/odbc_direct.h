@@ -26,7 +26,10 @@ std::basic_string<SQLWCHAR> WideSql(std::string_view sql);
 
 // Turns auto-commit off for its lifetime where the driver supports transactions; what was not
 // committed is rolled back when it goes. Inside it each row is guarded by a savepoint, so that
-// a failed row is undone alone and the others still commit on every database.
+// a failed row is undone alone and the others still commit on every database. A failure that
+// cannot be undone alone (no savepoint, or the driver ended the transaction itself, as SQLite
+// does on a full disk) must stop the writing: every later statement would run outside the
+// transaction.
 class WriteTransaction {
  public:
   explicit WriteTransaction(SQLHDBC connection);
@@ -35,10 +38,12 @@ class WriteTransaction {
   WriteTransaction& operator=(const WriteTransaction&) = delete;
 
   bool Active() const { return active_; }
-  // Before a row's statement; after it, with the outcome.
+  // Before a row's statement; after it, with the outcome. EndRow is false when the row failed
+  // and could not be undone alone: the caller stops and rolls back.
   void BeginRow();
-  void EndRow(bool succeeded);
+  bool EndRow(bool succeeded);
   bool Commit();
+  void Rollback();
 
  private:
   void Finish(SQLSMALLINT completion);

@@ -1,6 +1,5 @@
 #include "conduit/profile_run.h"
 
-#include "conduit/backups.h"
 #include "conduit/csv_export.h"
 #include "conduit/desktop_to_device.h"
 #include "conduit/device_to_desktop.h"
@@ -51,17 +50,11 @@ void RunOnCustomDatabase(RunContext& context, const profile::ProfileRecord& prof
     RunDesktopToDevice(context, profile, custom_db, rows);
     return;
   }
-  if (opened) {
-    context.Status("Taking Backup...");
-    BackupCustomDatabase(context, profile, rows);
-    context.Status("Backup Completed");
-  } else {
-    LogQueryFailure(context, rows);
-  }
+  if (!opened) LogQueryFailure(context, rows);
   rows.Close();
   const bool statements = custom_db.IsFoxPro() || context.Settings().force_statement_writer;
   RunDeviceToDesktop(context, profile, custom_db,
-                     statements ? DesktopWriter::kStatement : DesktopWriter::kCursor);
+                     statements ? DesktopWriter::kStatement : DesktopWriter::kCursor, opened);
 }
 
 }  // namespace
@@ -75,6 +68,11 @@ bool RunProfile(RunContext& context, const profile::ProfileRecord& profile) {
   context.BeginProfile();
   context.Log("\r\nOpening profile \"" + profile.prof_name + "\"");
   context.Log("\r\n" + std::string(SyncTypeLogLine(profile.sync_type)));
+  if (profile::SyncTypeText(profile.sync_type).empty()) {
+    context.SetRunError();
+    context.Log("\r\n\tUnknown Synchronization Type " + std::to_string(profile.sync_type));
+    return false;
+  }
 
   db::Connection custom_db(db::Program::kConduit);
   custom_db.SetDefaultFolder(text::AsciiUpper(profile.db_path));

@@ -4,39 +4,15 @@
 #include <cstdlib>
 #include <limits>
 
+#include "db/query_tables.h"
 #include "db/sql_literal.h"
 #include "db/type_codes.h"
 #include "platform/text/utf.h"
 
 namespace velmora::conduit {
-namespace {
 
-bool IsBlank(char c) {
-  return c == ' ' || c == '\t' || c == '\r' || c == '\n';
-}
-
-std::string_view Trim(std::string_view text) {
-  while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
-  while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
-  return text;
-}
-
-// Position of `keyword` (upper case) in `upper` as a word of its own, from `from`; npos if none.
-std::size_t FindWord(const std::string& upper, std::string_view keyword, std::size_t from = 0) {
-  for (std::size_t at = upper.find(keyword, from); at != std::string::npos;
-       at = upper.find(keyword, at + 1)) {
-    bool starts = at == 0 || IsBlank(upper[at - 1]) || upper[at - 1] == '"';
-    std::size_t end = at + keyword.size();
-    bool ends = end == upper.size() || IsBlank(upper[end]) || upper[end] == '"';
-    if (starts && ends) return at;
-  }
-  return std::string::npos;
-}
-
-}  // namespace
-
-bool IsAbsent(std::string_view value) {
-  return value.empty() || value == "NULL";
+bool IsAbsent(const DeviceValue& value) {
+  return !value || value->empty();
 }
 
 std::int32_t IntegerParse(std::string_view cleaned) {
@@ -63,15 +39,16 @@ std::optional<db::Date> ParseMonthDayYear(std::string_view value) {
 }
 
 int BitValue(std::string_view value) {
-  if (IsAbsent(value)) return 0;
+  if (value.empty()) return 0;
   std::string upper = text::AsciiUpper(value);
   if (upper == "TRUE") return 1;
   if (upper == "FALSE") return 0;
   return 1;
 }
 
-db::Value CursorValue(int type_code, bool mapped, std::string_view value) {
-  const bool absent = !mapped || IsAbsent(value);
+db::Value CursorValue(int type_code, bool mapped, const DeviceValue& device_value) {
+  const bool absent = !mapped || IsAbsent(device_value);
+  const std::string_view value = absent ? std::string_view() : std::string_view(*device_value);
   switch (type_code) {
     case db::kTypeChar:
       if (absent) return db::Null{};
@@ -94,7 +71,7 @@ db::Value CursorValue(int type_code, bool mapped, std::string_view value) {
       return std::strtod(cleaned.c_str(), nullptr);
     }
     case db::kTypeBit:
-      return std::int64_t{mapped ? BitValue(value) : 0};
+      return std::int64_t{absent ? 0 : BitValue(value)};
     case db::kTypeDate:
     case db::kTypeTimestamp: {
       if (absent) return db::Null{};
@@ -109,7 +86,7 @@ db::Value CursorValue(int type_code, bool mapped, std::string_view value) {
 }
 
 std::string BuildInsertStatement(std::string_view table, const std::vector<InsertColumn>& columns,
-                                 const std::vector<std::string>& values) {
+                                 const std::vector<DeviceValue>& values) {
   std::string sql = "INSERT INTO " + std::string(table) + "(";
   for (std::size_t i = 0; i < columns.size(); ++i) {
     if (i > 0) sql += ",";
@@ -118,27 +95,22 @@ std::string BuildInsertStatement(std::string_view table, const std::vector<Inser
   sql += ")VALUES(";
   for (std::size_t i = 0; i < columns.size(); ++i) {
     if (i > 0) sql += ",";
-    std::string_view value = i < values.size() ? std::string_view(values[i]) : "NULL";
-    sql += db::SqlLiteral(columns[i].data_type, value);
+    std::optional<std::string_view> value;
+    if (i < values.size() && values[i]) value = *values[i];
+    sql += db::SqlValueLiteral(columns[i].data_type, value);
   }
   sql += ")";
   return sql;
 }
 
-std::string TargetTableName(std::string_view query) {
-  std::string upper = text::AsciiUpper(query);
-  std::size_t from = upper.find("FROM");
-  if (from == std::string::npos) return {};
-  std::size_t start = from + 4;
-  std::size_t end = upper.size();
-  for (std::string_view clause : {"WHERE", "GROUP", "ORDER"}) {
-    end = std::min(end, FindWord(upper, clause, start));
-  }
-  std::string name;
-  for (char c : query.substr(start, end - start)) {
-    if (c != '"') name.push_back(c);
-  }
-  return std::string(Trim(name));
+std::string NameInStatement(std::string_view name) {
+  return db::IsPlainIdentifier(name) ? std::string(name) : db::QuoteIdentifier(name);
+}
+
+std::optional<std::string> TargetTableName(std::string_view query) {
+  std::optional<std::vector<std::string>> tables = db::TablesOfQuery(query);
+  if (!tables || tables->size() != 1) return std::nullopt;
+  return tables->front();
 }
 
 }  // namespace velmora::conduit

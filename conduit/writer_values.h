@@ -13,8 +13,12 @@
 
 namespace velmora::conduit {
 
-// A slot value is absent when it is "NULL" or empty.
-bool IsAbsent(std::string_view value);
+// A device value: none when the contact has no value for the field (an empty text or a missing
+// date). Any text the contact holds, "NULL" included, is data.
+using DeviceValue = std::optional<std::string>;
+
+// A value is absent when there is none or it is empty.
+bool IsAbsent(const DeviceValue& value);
 
 // Digits only (after the clean-up) as a decimal integer, an empty text as 0, anything else -1.
 // A number too large for 32 bits is -1 as well, never a wrapped value.
@@ -30,7 +34,7 @@ int BitValue(std::string_view value);
 // What a bound column of type code `type_code` receives for a device value: Null for SQL NULL,
 // text for character and numeric columns, int64 for the integer and bit types, double, or a
 // Date. `mapped` false gives the value of an unmapped column.
-db::Value CursorValue(int type_code, bool mapped, std::string_view value);
+db::Value CursorValue(int type_code, bool mapped, const DeviceValue& value);
 
 struct InsertColumn {
   std::string name;       // desktop column
@@ -38,12 +42,19 @@ struct InsertColumn {
 };
 
 // "INSERT INTO table(c1,c2)VALUES(v1,v2)" with the values by their stored type names; text
-// values have their single quotes doubled. The table name is written as given.
+// values have their single quotes doubled, a missing value is NULL. Table and column names are
+// written as given (see NameInStatement).
 std::string BuildInsertStatement(std::string_view table, const std::vector<InsertColumn>& columns,
-                                 const std::vector<std::string>& values);
+                                 const std::vector<DeviceValue>& values);
 
-// The target table of a device-to-desktop profile: the query text after the first FROM (any
-// letter case) up to a WHERE, GROUP BY or ORDER BY clause, without double quotes, trimmed.
-std::string TargetTableName(std::string_view query);
+// A table or column name for an INSERT of the statement writer: bare when it is a plain
+// identifier (as such sources expect), in double quotes otherwise so that it names exactly
+// this table or column.
+std::string NameInStatement(std::string_view name);
+
+// The target table of a device-to-desktop profile: the one table of the query's FROM list,
+// exactly as named; none when the query reads several tables or its list cannot be read for
+// certain (see db::TablesOfQuery).
+std::optional<std::string> TargetTableName(std::string_view query);
 
 }  // namespace velmora::conduit

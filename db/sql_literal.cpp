@@ -111,6 +111,12 @@ std::string BareIdentifier(std::string_view stored) {
 
 std::string SqlLiteral(std::string_view type, std::string_view text) {
   if (text == "NULL") return "NULL";
+  return SqlValueLiteral(type, text);
+}
+
+std::string SqlValueLiteral(std::string_view type, std::optional<std::string_view> value) {
+  if (!value) return "NULL";
+  const std::string_view text = *value;
   if (type == "SQL_CHAR" || type == "SQL_TYPE_TIMESTAMP" || type == "SQL_DATE" ||
       type == "SQL_TIME") {
     return QuoteText(text);

@@ -3,6 +3,7 @@
 // The result is always a single well-formed literal: quotes are doubled, numbers are checked.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -29,8 +30,13 @@ std::string SourceIdentifier(std::string_view name, bool mysql_source);
 // older profiles hold.
 std::string BareIdentifier(std::string_view stored);
 
-// The literal for `text` in a column of type `db_data_type` ("SQL_CHAR", "SQL_INTEGER", …).
-// The text "NULL" always gives NULL. An unknown type name gives an empty text.
+// The literal for a value in a column of type `db_data_type` ("SQL_CHAR", "SQL_INTEGER", …):
+// NULL when there is no value; any text, "NULL" included, is data. An unknown type name gives
+// an empty text.
+std::string SqlValueLiteral(std::string_view db_data_type, std::optional<std::string_view> text);
+
+// As SqlValueLiteral, for callers whose texts use "NULL" to stand for a missing value: the text
+// "NULL" gives NULL.
 std::string SqlLiteral(std::string_view db_data_type, std::string_view text);
 
 }  // namespace velmora::db

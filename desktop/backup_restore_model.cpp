@@ -4,16 +4,9 @@
 #include "desktop/backup_restore_rows.h"
 #include "desktop/messages.h"
 #include "platform/prompt/prompt.h"
+#include "profile/backup_files.h"
 
 namespace velmora::desktop {
-
-std::filesystem::path TableBackupFile(const std::filesystem::path& app_folder,
-                                      std::string_view owner, std::string_view prof_name,
-                                      int generation) {
-  return app_folder / "Backup" /
-         ("Backup_" + std::to_string(generation) + "_" + std::string(owner) + "_" +
-          std::string(prof_name) + ".pdb");
-}
 
 BackupRestoreModel::BackupRestoreModel(db::Connection& linked, std::filesystem::path app_folder,
                                        profile::ProfileRecord profile)
@@ -30,8 +23,8 @@ std::unique_ptr<db::ResultSet> BackupRestoreModel::CurrentRows(std::string* erro
 }
 
 std::filesystem::path BackupRestoreModel::BackupFile() const {
-  return TableBackupFile(app_folder_, profile_.user_name, profile_.prof_name,
-                         generation_index_ + 1);
+  return profile::TableBackupFile(app_folder_, profile_.user_name, profile_.prof_name,
+                                  generation_index_ + 1);
 }
 
 std::unique_ptr<db::ResultSet> BackupRestoreModel::LoadGeneration(int index) {

@@ -13,6 +13,7 @@
 #include "db/connection.h"
 #include "db/result_set.h"
 #include "desktop/table_restore.h"
+#include "profile/backup_files.h"
 #include "profile/profile_record.h"
 #include "transfer/pdb_reader.h"
 
@@ -26,10 +27,8 @@ inline constexpr std::string_view kTableRestored = "The backup has been restored
 inline constexpr std::array<std::string_view, 4> kGenerationLabels = {
     "Last Sync", "2nd Last Sync", "3rd Last Sync", "4th Last Sync"};
 
-// Application folder + "Backup/Backup_" + generation + "_" + owner + "_" + profile + ".pdb".
-std::filesystem::path TableBackupFile(const std::filesystem::path& app_folder,
-                                      std::string_view owner, std::string_view prof_name,
-                                      int generation);
+// The backups are found under the names the conduit writes them with.
+using profile::TableBackupFile;
 
 enum class TableRestoreOutcome { kNoBackup, kDeclined, kRestored, kFailed };
 

@@ -5,7 +5,9 @@
 #include <QLocalSocket>
 #include <QTimer>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include "desktop/desktop_session.h"
 #include "desktop/main_frame.h"
@@ -27,7 +29,50 @@ void PrintHelp() {
       "The Velmora desktop manager: creates, edits and deletes synchronization profiles and\n"
       "starts the conduit. Run it in the application folder (it loads lib/libpeltrix.so from\n"
       "the current folder). $VELMORA_REGISTRY names the registry folder, $VELMORA_RAPI the\n"
-      "handheld link library.");
+      "handheld link library. Without a display it says so and ends with status 2.");
+}
+
+constexpr int kNoDisplayStatus = 2;
+
+void SayNoDisplay(const char* detail) {
+  std::fprintf(stderr, "brisklet: no display is available (%s)\n", detail);
+}
+
+// The window system Qt would connect to, as -platform or $QT_QPA_PLATFORM names it; empty
+// for the default.
+std::string RequestedPlatform(int argc, char** argv) {
+  for (int i = 1; i + 1 < argc; ++i) {
+    if (std::strcmp(argv[i], "-platform") == 0 || std::strcmp(argv[i], "--platform") == 0) {
+      return argv[i + 1];
+    }
+  }
+  const char* env = std::getenv("QT_QPA_PLATFORM");
+  return env != nullptr ? env : "";
+}
+
+// A display-server platform (the default, xcb or wayland) without the variable that names its
+// display cannot start; the platforms that draw nowhere (offscreen, minimal, vnc …) can.
+bool DisplayMissing(const std::string& platform) {
+  const auto set = [](const char* name) {
+    const char* value = std::getenv(name);
+    return value != nullptr && *value != '\0';
+  };
+  if (platform.empty()) return !set("DISPLAY") && !set("WAYLAND_DISPLAY");
+  if (platform.rfind("xcb", 0) == 0) return !set("DISPLAY");
+  if (platform.rfind("wayland", 0) == 0) return !set("WAYLAND_DISPLAY");
+  return false;
+}
+
+// Qt ends a start it cannot complete (a display that does not answer, no platform plugin) with
+// a fatal message and an abort; say what happened and end with the no-display status instead.
+bool starting_gui = false;
+QtMessageHandler default_handler = nullptr;
+void StartMessageHandler(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+  if (type == QtFatalMsg && starting_gui) {
+    SayNoDisplay(text.toLocal8Bit().constData());
+    std::_Exit(kNoDisplayStatus);
+  }
+  if (default_handler != nullptr) default_handler(type, context, text);
 }
 
 bool AskRunningInstanceToShow() {
@@ -50,7 +95,15 @@ int main(int argc, char** argv) {
     }
     if (std::strcmp(argv[i], kQuitAfterStart) == 0) quit_after_start = true;
   }
+  if (DisplayMissing(RequestedPlatform(argc, argv))) {
+    SayNoDisplay("neither DISPLAY nor WAYLAND_DISPLAY is set");
+    return kNoDisplayStatus;
+  }
+  starting_gui = true;
+  default_handler = qInstallMessageHandler(StartMessageHandler);
   QApplication app(argc, argv);
+  starting_gui = false;
+  qInstallMessageHandler(default_handler);
   if (AskRunningInstanceToShow()) return 0;
 
   velmora::prompt::QtPrompt window_prompt;

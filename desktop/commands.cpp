@@ -16,6 +16,29 @@ bool CommandEnabled(int command, bool item_selected, bool linked_has_result) {
   }
 }
 
+bool IsPaneCommand(int command) {
+  switch (command) {
+    case kCmdNew:
+    case kCmdDelete:
+    case kCmdRestoreContents:
+    case kCmdSynchronize:
+    case kCmdAutoSync:
+    case kCmdBackupDevice:
+    case kCmdRestoreDevice:
+    case kCmdProfileName:
+    case kCmdRename:
+    case kCmdEditProfile:
+    case kCmdFieldEditing:
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool CommandRunsFrom(Pane pane, int command) {
+  return pane == Pane::kProfile || !IsPaneCommand(command) || PanePassesOn(pane, command);
+}
+
 bool PanePassesOn(Pane pane, int command) {
   switch (pane) {
     case Pane::kProfile:

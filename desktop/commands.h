@@ -48,6 +48,14 @@ enum class Pane { kProfile, kProperties, kContent };
 // Whether `pane` hands `command` on to the profile pane (the profile pane handles its own).
 bool PanePassesOn(Pane pane, int command);
 
+// Whether `command` is one of the profile commands that go through a pane (the frame's own,
+// such as Exit, Sync log or Help, run from anywhere).
+bool IsPaneCommand(int command);
+
+// Whether `command` can run while the focus is in `pane`: its own commands in the profile
+// pane, those it passes on elsewhere, and every frame command. The others are disabled there.
+bool CommandRunsFrom(Pane pane, int command);
+
 // Whether a menu, toolbar or accelerator command is enabled: the item commands need a selected
 // tree item, Restore Contents also a linked database connected with a result.
 bool CommandEnabled(int command, bool item_selected, bool linked_has_result);

@@ -3,6 +3,7 @@
 #include <array>
 #include <cctype>
 
+#include "db/sql_literal.h"
 #include "db/view_result_set.h"
 #include "desktop/desktop_session.h"
 #include "desktop/grid/result_set_table_model.h"
@@ -70,11 +71,6 @@ std::string_view Trimmed(std::string_view text) {
   return text;
 }
 
-// A name that already carries quotes is written as stored.
-bool IsQuoted(std::string_view name) {
-  return name.find('"') != std::string_view::npos;
-}
-
 std::string TablesOf(std::string_view table_name, bool bare) {
   const QueryBuilder builder(bare);
   std::vector<std::string> tables;
@@ -89,7 +85,7 @@ std::string TablesOf(std::string_view table_name, bool bare) {
   std::string out;
   for (std::size_t i = 0; i < tables.size(); ++i) {
     if (i > 0) out += ", ";
-    out += IsQuoted(tables[i]) ? tables[i] : builder.Quote(tables[i]);
+    out += builder.Quote(db::BareIdentifier(tables[i]));
   }
   return out;
 }
@@ -134,11 +130,14 @@ std::string QueryTail(std::string_view query) {
 }
 
 std::string ContentColumn(std::string_view column, bool bare) {
-  if (IsQuoted(column)) return std::string(column);
   const QueryBuilder builder(bare);
-  const std::size_t dot = column.find('.');
-  if (dot == std::string_view::npos) return builder.Quote(column);
-  return builder.FieldText(column.substr(0, dot), column.substr(dot + 1), true);
+  const std::vector<std::string> parts = BareNameParts(column);
+  std::string written;
+  for (std::size_t i = 0; i < parts.size(); ++i) {
+    if (i > 0) written += ".";
+    written += builder.Quote(parts[i]);
+  }
+  return written;
 }
 
 std::string ContentStatement(const std::vector<profile::MappedField>& mapping,

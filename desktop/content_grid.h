@@ -30,8 +30,9 @@ ContentKind ContentKindOf(bool suspended, int sync_type);
 // words inside quoted names and literals do not count. Empty when there is none.
 std::string QueryTail(std::string_view query);
 
-// A mapped desktop column as the content statement names it: "table.column" becomes the two
-// names quoted apart; `bare` (FoxPro and MySQL sources) leaves every name unquoted.
+// A mapped desktop column (stored bare or in double quotes) as the content statement names it:
+// "table.column" becomes the two names quoted apart; `bare` (FoxPro and MySQL sources) leaves
+// every name unquoted.
 std::string ContentColumn(std::string_view column, bool bare);
 
 // "Select " the mapped columns (in mapping order, only names longer than one character) each

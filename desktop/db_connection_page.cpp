@@ -113,11 +113,17 @@ void CDBConnectionPage::cleanupPage() {
   wizard_->data().remembered_fields.clear();
 }
 
+// The source may have changed since the page was last shown: nothing of the old one stays.
 void CDBConnectionPage::RefillTables() {
   const QSignalBlocker block(tables_);
   tables_->clear();
   available_->clear();
   selected_->clear();
+  model_.Clear();
+  previous_tables_.clear();
+  WizardData& data = wizard_->data();
+  data.remembered_fields.clear();
+  data.table_count = 0;
   for (const std::string& table : db::ListTables(wizard_->session().linked())) {
     tables_->addItem(Q(table));
   }
@@ -234,9 +240,12 @@ bool CDBConnectionPage::validatePage() {
   const std::vector<std::string> chosen = ChosenTables();
   profile::ProfileRecord candidate = data.record;
   candidate.table_name = model_.TableNameText();
+  // The profile whose mapping is being edited is saved again under its id: it is no conflict.
+  const long left_out = data.mode == WizardMode::kFieldMapping ? data.record.prof_id : 0;
   const auto refusal = TablePageLeaveRefusal(
       static_cast<int>(chosen.size()), data.record.sync_type,
-      [&] { return session.store().NewProfileConflicts(candidate); }, session.linked_connected());
+      [&] { return session.store().NewProfileConflicts(candidate, left_out); },
+      session.linked_connected());
   if (refusal) {
     Warn(*refusal);
     return false;

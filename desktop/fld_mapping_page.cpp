@@ -10,6 +10,7 @@
 #include "desktop/grid/grid_view.h"
 #include "desktop/messages.h"
 #include "desktop/profile_wizard.h"
+#include "desktop/query_builder.h"
 #include "platform/prompt/prompt.h"
 #include "profile/field_catalogue.h"
 #include "profile/profile_store.h"
@@ -21,6 +22,18 @@ constexpr int kColumnWidth = 192;
 
 QString Q(const std::string& text) {
   return QString::fromStdString(text);
+}
+
+void KeepChosenColumns(const std::vector<MappingListRow>& before, const QStringList& choices,
+                       std::vector<MappingListRow>& rows) {
+  for (MappingListRow& row : rows) {
+    for (const MappingListRow& old : before) {
+      if (old.field_id == row.field_id && old.column != profile::kUnmapped &&
+          choices.contains(Q(old.column))) {
+        row.column = old.column;
+      }
+    }
+  }
 }
 
 }  // namespace
@@ -57,11 +70,15 @@ void CFldMappingPage::initializePage() {
     data.record.category_id = data.category_id;
     data.fixed_category = data.category_id > 0;
   }
+  // Back and Next again keep the columns chosen before that the statement still offers.
+  const std::vector<MappingListRow> chosen_before = Rows();
   rows_ = UnmappedRows(data.fixed_category);
   if (editing) ShowStoredMapping(session.store(), data.record.prof_id, data.record.query, rows_);
 
   QStringList choices{Q(std::string(profile::kUnmapped))};
-  for (const std::string& field : data.remembered_fields) choices << Q(field);
+  // The cells offer the columns as the mapping stores them: bare, quoted only in statements.
+  for (const std::string& field : data.remembered_fields) choices << Q(StoredColumnName(field));
+  KeepChosenColumns(chosen_before, choices, rows_);
   model_->SetColumns({ReadOnlyColumn("Pocket PC Contacts Field", kColumnWidth),
                       ChoiceColumn("Custom Database Field", kColumnWidth, choices)});
   std::vector<GridRow> grid_rows;

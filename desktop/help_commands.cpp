@@ -5,6 +5,7 @@
 #include <QStringList>
 #include <system_error>
 
+#include "desktop/conduit_log_text.h"
 #include "desktop/messages.h"
 #include "platform/prompt/prompt.h"
 
@@ -28,8 +29,19 @@ bool OpenExisting(const std::filesystem::path& file, const std::string& missing_
 }  // namespace
 
 bool XdgOpener::Open(const std::filesystem::path& file) {
-  return QProcess::startDetached(QStringLiteral("xdg-open"),
-                                 {QString::fromStdString(file.string())});
+  // Not detached: xdg-open starts fine and only then finds that nothing opens the file.
+  auto* process = new QProcess;
+  QObject::connect(process, &QProcess::finished, process,
+                   [process, file](int code, QProcess::ExitStatus status) {
+                     process->deleteLater();
+                     if (status == QProcess::NormalExit && code == 0) return;
+                     prompt::ShowMessage(OpenFailedMessage(file), kCaption,
+                                         prompt::Icon::kExclamation);
+                   });
+  process->start(QStringLiteral("xdg-open"), {QString::fromStdString(file.string())});
+  if (process->waitForStarted()) return true;
+  delete process;
+  return false;
 }
 
 std::string MissingLogMessage(const std::filesystem::path& file) {
@@ -48,9 +60,22 @@ std::string OpenFailedMessage(const std::filesystem::path& file) {
          "(xdg-open).";
 }
 
-bool OpenSyncLog(const std::filesystem::path& app_folder, FileOpener& opener) {
+std::string UnreadableLogMessage(std::string_view reason) {
+  return "The synchronization log could not be read (" + std::string(reason) + ").";
+}
+
+std::optional<std::string> ReadSyncLog(const std::filesystem::path& app_folder) {
   const std::filesystem::path file = app_folder / std::string(kConduitLogFile);
-  return OpenExisting(file, MissingLogMessage(file), opener);
+  std::error_code error;
+  if (!std::filesystem::exists(file, error)) {
+    prompt::ShowMessage(MissingLogMessage(file), kCaption, prompt::Icon::kExclamation);
+    return std::nullopt;
+  }
+  std::string reason;
+  std::optional<std::string> text = ReadConduitLog(file, &reason);
+  if (!text)
+    prompt::ShowMessage(UnreadableLogMessage(reason), kCaption, prompt::Icon::kExclamation);
+  return text;
 }
 
 bool OpenUserGuide(const std::filesystem::path& app_folder, FileOpener& opener) {

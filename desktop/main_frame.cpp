@@ -7,11 +7,11 @@
 #include <QStatusBar>
 #include <QToolBar>
 
-#include "desktop/commands.h"
 #include "desktop/content_grid.h"
 #include "desktop/desktop_session.h"
 #include "desktop/profile_view.h"
 #include "desktop/properties_view.h"
+#include "desktop/sync_log_window.h"
 #include "desktop/toolbar_icons.h"
 
 namespace velmora::desktop {
@@ -70,10 +70,14 @@ CMainFrame::CMainFrame(DesktopSession& session, QWidget* parent)
     content_grid_->ShowRows(std::move(rows));
   };
   resize(1000, 700);
+  focus_watch_ =
+      connect(qApp, &QApplication::focusChanged, this, [this] { UpdateCommandEnabling(); });
   profile_view_->Reload();
 }
 
 CMainFrame::~CMainFrame() {
+  // The panes lose the focus while they are destroyed, after this frame's own part is gone.
+  disconnect(focus_watch_);
   content_grid_->Clear();
   session_.SetBeforeLinkedClose({});
 }
@@ -178,7 +182,7 @@ void CMainFrame::OnCommand(int command) {
       QMessageBox::about(this, "About Velmora", "Velmora Version 1.0");
       return;
     case kCmdSyncLog:
-      OpenSyncLog(session_.app_folder(), *file_opener);
+      ShowSyncLog();
       return;
     case kCmdHelp:
       OpenUserGuide(session_.app_folder(), *file_opener);
@@ -190,13 +194,33 @@ void CMainFrame::OnCommand(int command) {
       break;
   }
   // Profile commands go to the profile pane, whichever pane is active.
+  if (CommandRunsFrom(ActivePane(), command)) profile_view_->HandleCommand(command);
+  ShowStoredAutoSync();
+}
+
+void CMainFrame::ShowSyncLog() {
+  const std::optional<std::string> text = ReadSyncLog(session_.app_folder());
+  if (!text) return;
+  if (log_window_) {
+    log_window_->ShowText(*text);
+  } else {
+    log_window_ = new CSyncLogWindow(session_.app_folder(), *text, this);
+    log_window_->setAttribute(Qt::WA_DeleteOnClose);
+  }
+  log_window_->show();
+  log_window_->raise();
+  log_window_->activateWindow();
+}
+
+Pane CMainFrame::ActivePane() const {
   QWidget* focus = QApplication::focusWidget();
-  const Pane active = focus != nullptr && content_grid_->isAncestorOf(focus) ? Pane::kContent
-                      : focus != nullptr && properties_view_->isAncestorOf(focus)
-                          ? Pane::kProperties
-                          : Pane::kProfile;
-  if (active != Pane::kProfile && !PanePassesOn(active, command)) return;
-  profile_view_->HandleCommand(command);
+  if (focus != nullptr && content_grid_->isAncestorOf(focus)) return Pane::kContent;
+  if (focus != nullptr && properties_view_->isAncestorOf(focus)) return Pane::kProperties;
+  return Pane::kProfile;
+}
+
+// A checkable item flips its own mark before the command runs; the mark shows what is stored.
+void CMainFrame::ShowStoredAutoSync() {
   if (QAction* auto_sync = action(kCmdAutoSync)) auto_sync->setChecked(session_.auto_sync);
 }
 
@@ -210,10 +234,12 @@ void CMainFrame::RefreshPanes() {
 
 void CMainFrame::UpdateCommandEnabling() {
   const bool selected = profile_view_->SelectedItemData().has_value();
-  for (const int command :
-       {kCmdDelete, kCmdProfileName, kCmdEditProfile, kCmdFieldEditing, kCmdRestoreContents}) {
-    const bool enabled = CommandEnabled(command, selected, session_.linked_has_result());
-    if (QAction* act = action(command)) act->setEnabled(enabled);
+  const Pane pane = ActivePane();
+  for (const auto& [command, act] : actions_) {
+    if (!IsPaneCommand(command)) continue;
+    const bool enabled = CommandEnabled(command, selected, session_.linked_has_result()) &&
+                         CommandRunsFrom(pane, command);
+    act->setEnabled(enabled);
     if (const auto button = toolbar_actions_.find(command); button != toolbar_actions_.end()) {
       button->second->setEnabled(enabled);
     }

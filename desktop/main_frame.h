@@ -5,11 +5,14 @@
 
 #include <QAction>
 #include <QMainWindow>
+#include <QPointer>
 #include <QSplitter>
 #include <map>
 #include <memory>
 
+#include "desktop/commands.h"
 #include "desktop/help_commands.h"
+#include "desktop/sync_log_window.h"
 
 namespace velmora::desktop {
 
@@ -30,6 +33,8 @@ class CMainFrame : public QMainWindow {
   // Hands the current profile to the top-right pane, updates the contents and puts the
   // profile pane's status text into the status bar.
   void RefreshPanes();
+  // Enables each command that can run from the pane holding the focus and that has what it
+  // needs (a selected item, a linked result); runs again whenever the focus moves.
   void UpdateCommandEnabling();
 
   QAction* action(int command) const;
@@ -39,7 +44,11 @@ class CMainFrame : public QMainWindow {
   QSplitter* outer_splitter() const { return outer_; }
   QSplitter* inner_splitter() const { return inner_; }
 
-  // Opens the sync log and the user guide; tests stand in for the desktop's own.
+  // Shows the conduit log in the log window (opened once, brought forward after).
+  void ShowSyncLog();
+  CSyncLogWindow* sync_log_window() const { return log_window_; }
+
+  // Opens the user guide; tests stand in for the desktop's own.
   std::unique_ptr<FileOpener> file_opener = std::make_unique<XdgOpener>();
 
  private:
@@ -47,6 +56,8 @@ class CMainFrame : public QMainWindow {
   void BuildToolbar();
   void BuildStatusBar();
   QAction* MakeAction(int command, const QString& text, const QKeySequence& shortcut = {});
+  Pane ActivePane() const;
+  void ShowStoredAutoSync();
 
   DesktopSession& session_;
   QSplitter* outer_;
@@ -56,6 +67,8 @@ class CMainFrame : public QMainWindow {
   CContentGrid* content_grid_;
   std::map<int, QAction*> actions_;
   std::map<int, QAction*> toolbar_actions_;  // the toolbar's own buttons
+  QPointer<CSyncLogWindow> log_window_;
+  QMetaObject::Connection focus_watch_;
 };
 
 }  // namespace velmora::desktop

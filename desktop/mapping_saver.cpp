@@ -6,6 +6,7 @@
 #include "db/odbc_result_set.h"
 #include "db/type_codes.h"
 #include "desktop/profile_transaction.h"
+#include "desktop/query_builder.h"
 #include "desktop/sync_page_rules.h"
 #include "profile/field_catalogue.h"
 #include "profile/profile_store.h"
@@ -16,6 +17,15 @@ namespace {
 constexpr const char* kNoFieldMapped = "Select atleast one field to create profile";
 constexpr const char* kCreated = "Database Synchronization profile created successfully.";
 constexpr const char* kCreatedWithErrors = "Database Synchronization profile created with Errors.";
+// An edited profile is replaced whole or not at all, so it is either saved or left as stored.
+constexpr const char* kSaved = "Database Synchronization profile saved successfully.";
+constexpr const char* kNotSaved =
+    "Database Synchronization profile was not saved; the stored profile is unchanged.";
+
+const char* SaveMessage(bool editing, bool errors) {
+  if (editing) return errors ? kNotSaved : kSaved;
+  return errors ? kCreatedWithErrors : kCreated;
+}
 
 bool IsMapped(const MappingListRow& row) {
   return !row.column.empty() && row.column != profile::kUnmapped;
@@ -23,14 +33,6 @@ bool IsMapped(const MappingListRow& row) {
 
 bool IsDateType(const std::string& type_name) {
   return type_name == "SQL_DATE" || type_name == "SQL_TYPE_TIMESTAMP";
-}
-
-std::string Unquoted(const std::string& text) {
-  std::string out;
-  for (const char c : text) {
-    if (c != '"') out += c;
-  }
-  return out;
 }
 
 std::string DuplicateMessage(const std::string& column, const std::string& first,
@@ -56,7 +58,9 @@ std::vector<MappingListRow> UnmappedRows(bool fixed_category) {
 void ShowStoredMapping(profile::ProfileStore& store, long prof_id, const std::string& current_query,
                        std::vector<MappingListRow>& rows) {
   if (store.QueryForWizard(prof_id) != current_query) return;
-  for (MappingListRow& row : rows) row.column = store.MappedColumnOfField(prof_id, row.field_id);
+  for (MappingListRow& row : rows) {
+    row.column = StoredColumnName(store.MappedColumnOfField(prof_id, row.field_id));
+  }
 }
 
 ColumnTypeLookup LinkedColumnTypes(db::Connection& linked, const std::string& query) {
@@ -68,7 +72,7 @@ ColumnTypeLookup LinkedColumnTypes(db::Connection& linked, const std::string& qu
     }
   }
   return [types](const std::string& field_text) -> std::string {
-    const std::string name = Unquoted(field_text);
+    const std::string name = StoredColumnName(field_text);
     if (const auto it = types.find(name); it != types.end()) return it->second;
     // A field of several tables is table "." column; the result names the column alone.
     const std::size_t dot = name.find_last_of('.');
@@ -83,7 +87,9 @@ std::optional<std::pair<std::size_t, std::size_t>> FirstDuplicateColumn(
     const std::vector<const MappingListRow*>& mapped) {
   for (std::size_t i = 0; i < mapped.size(); ++i) {
     for (std::size_t j = i + 1; j < mapped.size(); ++j) {
-      if (mapped[i]->column == mapped[j]->column) return std::pair{i, j};
+      if (StoredColumnName(mapped[i]->column) == StoredColumnName(mapped[j]->column)) {
+        return std::pair{i, j};
+      }
     }
   }
   return std::nullopt;
@@ -105,8 +111,8 @@ std::optional<std::string> MappingSaver::CheckMapping(
     }
   }
   if (const auto pair = FirstDuplicateColumn(mapped)) {
-    return DuplicateMessage(mapped[pair->first]->column, mapped[pair->first]->field_name,
-                            mapped[pair->second]->field_name);
+    return DuplicateMessage(StoredColumnName(mapped[pair->first]->column),
+                            mapped[pair->first]->field_name, mapped[pair->second]->field_name);
   }
   return std::nullopt;
 }
@@ -134,7 +140,7 @@ MappingSaveResult MappingSaver::Save(WizardData& data, const std::vector<Mapping
   result.errors = !WriteProfile(data, mapped, type_of, result.messages);
   log_.Append(LogSeparator());
   data.fixed_category = false;
-  result.messages.emplace_back(result.errors ? kCreatedWithErrors : kCreated);
+  result.messages.emplace_back(SaveMessage(data.mode == WizardMode::kFieldMapping, result.errors));
   result.finished = true;
   return result;
 }
@@ -162,7 +168,7 @@ bool MappingSaver::WriteProfile(WizardData& data, const std::vector<const Mappin
     profile::MappingRow stored;
     stored.prof_id = record.prof_id;
     stored.field_id = row->field_id;
-    stored.db_field_name = row->column;
+    stored.db_field_name = StoredColumnName(row->column);
     stored.db_data_type = data.table_count == 1 && type_of ? type_of(row->column) : "";
     if (store_.InsertMapping(stored, &error)) {
       log_.Append("\t" + stored.field_id + "," + stored.db_field_name + "," + stored.db_data_type);

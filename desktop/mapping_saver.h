@@ -26,7 +26,7 @@ struct MappingListRow {
   int field_number = 0;
   std::string field_id;    // "F1" … "F46"
   std::string field_name;  // display name
-  std::string column;      // a remembered field text, or "NONE"
+  std::string column;      // a column as stored (StoredColumnName), or "NONE"
   friend bool operator==(const MappingListRow&, const MappingListRow&) = default;
 };
 

@@ -2,10 +2,10 @@
 
 #include <system_error>
 
-#include "conduit/backups.h"
 #include "desktop/messages.h"
 #include "device/desktop_settings.h"
 #include "platform/prompt/prompt.h"
+#include "profile/backup_files.h"
 #include "profile/profile_store.h"
 
 namespace velmora::desktop {
@@ -24,10 +24,16 @@ std::string DeleteQuestion(std::string_view prof_name) {
 
 void RemoveProfileBackups(const std::filesystem::path& app_folder, std::string_view user_name,
                           std::string_view prof_name) {
-  for (int generation = 1; generation <= conduit::kBackupGenerations; ++generation) {
-    std::error_code ignored;
-    std::filesystem::remove(conduit::CustomBackupPath(app_folder, user_name, prof_name, generation),
-                            ignored);
+  for (int generation = 1; generation <= profile::kTableBackupGenerations; ++generation) {
+    const std::filesystem::path file =
+        profile::TableBackupFile(app_folder, user_name, prof_name, generation);
+    std::error_code error;
+    std::filesystem::remove(file, error);
+    if (error) {
+      prompt::ShowMessage(
+          "The backup " + file.string() + " could not be deleted: " + error.message(), kCaption,
+          prompt::Icon::kExclamation);
+    }
   }
 }
 

@@ -29,7 +29,8 @@ std::string DeleteQuestion(std::string_view prof_name);
 bool DeleteProfileWithBackups(const profile::ProfileRecord& record, profile::ProfileStore& store,
                               const std::filesystem::path& app_folder);
 
-// The four table backups of a user's profile; missing files are ignored.
+// The four table backups of a user's profile; missing files are ignored, a backup that stays
+// is reported with its path through the prompt seam.
 void RemoveProfileBackups(const std::filesystem::path& app_folder, std::string_view user_name,
                           std::string_view prof_name);
 

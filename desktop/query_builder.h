@@ -35,6 +35,15 @@ std::string_view ComparisonText(int index);
 std::string_view JoiningText(int index);
 std::string_view SortOrderKeyword(int order);  // "ASC" or "DESC"
 
+// The parts of a dotted name ("table.column", each part bare or in double quotes), split at the
+// dots that stand outside quotes, each part made bare. A name without dots is one part.
+std::vector<std::string> BareNameParts(std::string_view name);
+
+// A field text of the table page ("FirstName" in double quotes, or "T"."C" for several tables)
+// as a mapping stores it: bare, table and column joined by ".". A bare name is kept as it is,
+// so names stored either way read the same.
+std::string StoredColumnName(std::string_view field_text);
+
 class QueryBuilder {
  public:
   explicit QueryBuilder(bool bare_identifiers = false) : bare_(bare_identifiers) {}

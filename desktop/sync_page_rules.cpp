@@ -47,8 +47,9 @@ std::optional<std::string_view> SyncTypePageNext(bool category_ticked,
     return std::nullopt;
   }
   const bool only_edit_entry = list_entries.size() <= 1;
+  // The "Edit Categories..." entry itself names no category: it limits to none (ID 0).
   const bool valid_selection =
-      selected && *selected >= 0 && static_cast<std::size_t>(*selected) + 1 < list_entries.size();
+      selected && *selected >= 0 && static_cast<std::size_t>(*selected) < list_entries.size();
   if (only_edit_entry || !valid_selection) return kSelectValidCategory;
   const std::string& name = list_entries[static_cast<std::size_t>(*selected)];
   long id = 0;

@@ -87,8 +87,10 @@ bool CSyncPropertyPage::IsCsvExport() const {
   return wizard_->data().record.sync_type == profile::kExportCsv;
 }
 
+// Runs once per wizard: going Back and Next again keeps what the user typed and chose.
 void CSyncPropertyPage::FirstSetUp() {
   set_up_ = true;
+  name_->setText(Q(kDefaultProfileName));
   if (const peltrix::HandheldUserLibrary* library = wizard_->session().users()) {
     for (const std::string& user : library->ListUsers()) users_->addItem(Q(user));
   }
@@ -110,7 +112,6 @@ void CSyncPropertyPage::FirstSetUp() {
 
 void CSyncPropertyPage::initializePage() {
   if (!set_up_) FirstSetUp();
-  name_->setText(Q(kDefaultProfileName));
   const bool csv = IsCsvExport();
   for (QWidget* w : std::initializer_list<QWidget*>{file_radio_, dsn_radio_, browse_, path_,
                                                     dsn_list_, config_}) {

@@ -40,6 +40,10 @@ CSyncTypePage::CSyncTypePage(CProfileWizard* wizard)
   layout->addStretch();
   connect(category_check_, &QCheckBox::toggled, this, &CSyncTypePage::CategoryTicked);
   connect(categories_, &QComboBox::activated, this, &CSyncTypePage::CategoryChosen);
+  connect(categories_, &QComboBox::currentIndexChanged, this, [this](int index) {
+    previous_category_ = current_category_;
+    current_category_ = index;
+  });
 }
 
 void CSyncTypePage::initializePage() {
@@ -74,16 +78,18 @@ void CSyncTypePage::CategoryTicked(bool ticked) {
 }
 
 // The last entry opens the Categories dialog; after OK the list is filled again with the
-// category chosen there selected.
+// category chosen there selected, after Cancel the list stays as it was before.
 void CSyncTypePage::CategoryChosen(int index) {
   if (index != categories_->count() - 1) return;
+  const int before = previous_category_;
   CategoriesDialog dialog(wizard_->session().store(), this);
-  const bool accepted = wizard_->run_dialog(dialog) == QDialog::Accepted;
-  FillCategories();
-  if (accepted) {
-    categories_->setCurrentIndex(
-        categories_->findText(QString::fromStdString(dialog.chosen_name()), Qt::MatchExactly));
+  if (wizard_->run_dialog(dialog) != QDialog::Accepted) {
+    categories_->setCurrentIndex(before);
+    return;
   }
+  FillCategories();
+  categories_->setCurrentIndex(
+      categories_->findText(QString::fromStdString(dialog.chosen_name()), Qt::MatchExactly));
 }
 
 bool CSyncTypePage::validatePage() {

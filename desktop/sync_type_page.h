@@ -33,6 +33,10 @@ class CSyncTypePage : public QWizardPage {
   QButtonGroup* sync_types_;
   QCheckBox* category_check_;
   QComboBox* categories_;
+  // The list's selection now and the one before it, so that a cancelled Categories dialog
+  // can give back the entry chosen before "Edit Categories...".
+  int current_category_ = -1;
+  int previous_category_ = -1;
 };
 
 }  // namespace velmora::desktop

@@ -92,6 +92,14 @@ std::string TablePageModel::Rebuild() const {
   return builder_.Statement(selected_, available_.empty(), tables_, filters_, sorts_, catalogue_);
 }
 
+void TablePageModel::Clear() {
+  tables_.clear();
+  catalogue_.clear();
+  available_.clear();
+  selected_.clear();
+  ClearFiltersAndSorts();
+}
+
 void TablePageModel::ClearFiltersAndSorts() {
   filters_.clear();
   sorts_.clear();

@@ -63,6 +63,10 @@ class TablePageModel {
   // The statement from the current lists, filters and sort entries.
   std::string Rebuild() const;
 
+  // Forgets the tables, the field catalogue and lists, the filters and the sort entries (a new
+  // source is about to be listed); the identifier rule stays.
+  void Clear();
+
   void SetFilters(std::vector<FilterEntry> filters) { filters_ = std::move(filters); }
   void SetSorts(std::vector<SortEntry> sorts) { sorts_ = std::move(sorts); }
   void ClearFiltersAndSorts();

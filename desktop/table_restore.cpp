@@ -31,10 +31,6 @@ struct TargetColumn {
   SQLSMALLINT digits = 0;
 };
 
-std::string Quote(std::string_view name, bool bare) {
-  return bare ? std::string(name) : db::QuoteIdentifier(name);
-}
-
 std::optional<std::vector<TargetColumn>> DescribeTable(db::Connection& connection,
                                                        const std::string& table,
                                                        std::string* reason) {
@@ -151,7 +147,7 @@ std::string InsertStatement(const std::string& table, const std::vector<TargetCo
       names += ",";
       marks += ",";
     }
-    names += Quote(columns[c].name, bare);
+    names += db::SourceIdentifier(columns[c].name, bare);
     marks += "?";
   }
   return "Insert into " + table + " (" + names + ") values (" + marks + ")";
@@ -222,7 +218,7 @@ TableRestoreResult RestoreTableBackup(db::Connection& connection, const transfer
     return result;
   }
   const bool bare = connection.DatabaseKind() == db::kKindMySql;
-  const std::string table = Quote(table_name, bare);
+  const std::string table = db::SourceIdentifier(table_name, bare);
   const auto columns = DescribeTable(connection, table, &result.reason);
   if (!columns) return result;
   const auto count = static_cast<std::size_t>(backup.ColumnCount());

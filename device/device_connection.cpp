@@ -48,7 +48,8 @@ bool RestartDeviceConnection(const RapiLibrary& rapi, std::chrono::milliseconds 
   return StartDeviceConnection(rapi, wait);
 }
 
-std::string ReadDeviceOwnerName(const RapiLibrary& rapi) {
+std::string ReadDeviceOwnerName(const RapiLibrary& rapi, std::string* whole) {
+  if (whole) whole->clear();
   const auto create_key = rapi.Lookup<CeRegCreateKeyExFn>("CeRegCreateKeyEx");
   const auto query = rapi.Lookup<CeRegQueryValueExFn>("CeRegQueryValueEx");
   const auto close_key = rapi.Lookup<CeRegCloseKeyFn>("CeRegCloseKey");
@@ -75,6 +76,7 @@ std::string ReadDeviceOwnerName(const RapiLibrary& rapi) {
       units.push_back(unit);
     }
     name = text::Utf16ToUtf8(units);
+    if (whole) *whole = name;
     name.resize(text::Utf8PrefixAtBoundary(name, kOwnerNameMaxBytes));
   }
   close_key(key);

@@ -25,7 +25,8 @@ bool RestartDeviceConnection(const RapiLibrary& rapi,
 
 // The owner name of HKEY_LOCAL_MACHINE "\Ident" `Name`, UTF-8, cut to at most 34 bytes at a
 // character boundary; empty when it cannot be read. Callers take empty as "no handheld".
+// `whole`, when given, receives the name before the cut, so that a caller can say it was cut.
 inline constexpr std::size_t kOwnerNameMaxBytes = 34;
-std::string ReadDeviceOwnerName(const RapiLibrary& rapi);
+std::string ReadDeviceOwnerName(const RapiLibrary& rapi, std::string* whole = nullptr);
 
 }  // namespace velmora::device

@@ -8,6 +8,7 @@
 
 #include "db/connection.h"
 #include "db/odbc_result_set.h"
+#include "db/query_tables.h"
 #include "db/sql_literal.h"
 #include "db/statements.h"
 #include "platform/text/utf.h"
@@ -91,10 +92,6 @@ bool Succeeded(SQLRETURN rc) {
   return rc == SQL_SUCCESS || rc == SQL_SUCCESS_WITH_INFO || rc == SQL_NO_DATA;
 }
 
-bool IsSpace(char c) {
-  return std::isspace(static_cast<unsigned char>(c)) != 0;
-}
-
 }  // namespace
 
 ProfileRecord ProfileFromCurrentRow(db::ResultSet& rows) {
@@ -130,23 +127,14 @@ ProfileRecord ProfileFromCurrentRow(db::ResultSet& rows) {
 }
 
 std::string TableNameFromQuery(std::string_view query) {
-  const std::string upper = text::AsciiUpper(query);
-  const std::size_t from = upper.find("FROM");
-  if (from == std::string::npos) return {};
-  const std::size_t start = from + 4;
-  // WHERE is looked for after the FROM only: a column such as WHEREABOUTS before it must
-  // not end the table list before it begins.
-  const std::size_t where = upper.find("WHERE", start);
-  std::string tables;
-  for (const char c :
-       query.substr(start, where == std::string::npos ? std::string_view::npos : where - start)) {
-    if (c != '"') tables += c;
+  const std::optional<std::vector<std::string>> tables = db::TablesOfQuery(query);
+  if (!tables) return {};
+  std::string joined;
+  for (const std::string& table : *tables) {
+    if (!joined.empty()) joined += ", ";
+    joined += table;
   }
-  std::size_t first = 0;
-  while (first < tables.size() && IsSpace(tables[first])) ++first;
-  std::size_t last = tables.size();
-  while (last > first && IsSpace(tables[last - 1])) --last;
-  return tables.substr(first, last - first);
+  return joined;
 }
 
 bool IsSingleTableWithoutWhere(std::string_view query, std::string_view table_name) {
@@ -438,14 +426,16 @@ bool ProfileStore::IsNameTaken(std::string_view user_name, std::string_view prof
   return ReadCount(sql::CountNameTaken(user_name, prof_name)) > 0;
 }
 
-bool ProfileStore::NewProfileConflicts(const ProfileRecord& r) {
+bool ProfileStore::NewProfileConflicts(const ProfileRecord& r, long left_out) {
   if (IsDesktopToDevice(r.sync_type)) {
     return r.sync_type == kDesktopOverwritesDevice &&
-           ReadCount(sql::CountDesktopToDeviceOfUserAndCategory(r.user_name, r.category_id)) > 0;
+           ReadCount(sql::CountDesktopToDeviceOfUserAndCategory(r.user_name, r.category_id,
+                                                                left_out)) > 0;
   }
   if (IsDeviceToDesktop(r.sync_type)) {
     return r.sync_type == kDeviceOverwritesDesktop &&
-           ReadCount(sql::CountDeviceToDesktopOfTarget(r.db_path, r.db_dsn, r.table_name)) > 0;
+           ReadCount(
+               sql::CountDeviceToDesktopOfTarget(r.db_path, r.db_dsn, r.table_name, left_out)) > 0;
   }
   return false;
 }

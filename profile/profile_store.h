@@ -108,8 +108,9 @@ class ProfileStore {
 
   // Checks; true when the condition holds.
   bool IsNameTaken(std::string_view user_name, std::string_view prof_name);
-  // A profile about to be inserted with the highest id.
-  bool NewProfileConflicts(const ProfileRecord& record);
+  // A profile about to be inserted with the highest id; with `left_out`, the stored profile of
+  // that id about to be saved again (its mapping edited) is not counted.
+  bool NewProfileConflicts(const ProfileRecord& record, long left_out = 0);
   // A stored profile whose settings are being changed to those of `record`.
   EditConflict EditedProfileConflict(const ProfileRecord& record);
 
@@ -128,8 +129,8 @@ class ProfileStore {
 // missing columns keep their defaults).
 ProfileRecord ProfileFromCurrentRow(db::ResultSet& rows);
 
-// The table(s) a query reads: the text after the first FROM up to the following WHERE (or the
-// end), without double quotes, trimmed of spaces. Empty when there is no FROM.
+// The table(s) a query reads, exactly as named (quotes undone, see db::TablesOfQuery), joined
+// by ", " when there are several. Empty when the FROM list cannot be read for certain.
 std::string TableNameFromQuery(std::string_view query);
 
 // True when the query has no WHERE and the table name names a single table.

@@ -288,12 +288,19 @@ std::string DeleteCategory(long id) {
 std::string CountNameTaken(std::string_view user_name, std::string_view prof_name) {
   return Format(kCountNameTaken, Quoted(user_name), Quoted(prof_name));
 }
-std::string CountDesktopToDeviceOfUserAndCategory(std::string_view user_name, long category_id) {
-  return Format(kCountDesktopToDeviceOfUserAndCategory, Quoted(user_name), Id(category_id));
+static std::string LeavingOut(long left_out) {
+  return left_out > 0 ? " and ProfID<>" + std::to_string(Id(left_out)) : std::string();
+}
+std::string CountDesktopToDeviceOfUserAndCategory(std::string_view user_name, long category_id,
+                                                  long left_out) {
+  return Format(kCountDesktopToDeviceOfUserAndCategory, Quoted(user_name), Id(category_id)) +
+         LeavingOut(left_out);
 }
 std::string CountDeviceToDesktopOfTarget(std::string_view db_path, std::string_view db_dsn,
-                                         std::string_view table_name) {
-  return Format(kCountDeviceToDesktopOfTarget, Quoted(db_path), Quoted(db_dsn), Quoted(table_name));
+                                         std::string_view table_name, long left_out) {
+  return Format(kCountDeviceToDesktopOfTarget, Quoted(db_path), Quoted(db_dsn),
+                Quoted(table_name)) +
+         LeavingOut(left_out);
 }
 std::string CountLaterOverwritingDesktopToDevice(std::string_view user_name, long category_id,
                                                  long prof_id) {

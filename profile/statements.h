@@ -67,9 +67,12 @@ std::string DeleteCategory(long id);
 
 // Checks.
 std::string CountNameTaken(std::string_view user_name, std::string_view prof_name);
-std::string CountDesktopToDeviceOfUserAndCategory(std::string_view user_name, long category_id);
+// The two counts below with " and ProfID<>%d" added when `left_out` is positive: a profile
+// saved again under its own id is no conflict of itself.
+std::string CountDesktopToDeviceOfUserAndCategory(std::string_view user_name, long category_id,
+                                                  long left_out = 0);
 std::string CountDeviceToDesktopOfTarget(std::string_view db_path, std::string_view db_dsn,
-                                         std::string_view table_name);
+                                         std::string_view table_name, long left_out = 0);
 std::string CountLaterOverwritingDesktopToDevice(std::string_view user_name, long category_id,
                                                  long prof_id);
 std::string CountEarlierDesktopToDevice(std::string_view user_name, long category_id, long prof_id);

@@ -66,12 +66,13 @@ std::optional<std::string> WithAppendedRecord(std::string_view old, std::string_
 
 }  // namespace
 
-std::string BuildTextRecord(const std::vector<std::string>& values, int slot_count) {
+std::string BuildTextRecord(const std::vector<std::string>& values, int slot_count,
+                            std::vector<PdbCut>* cuts) {
   std::vector<PdbCell> cells;
   cells.reserve(values.size());
   for (const std::string& v : values) cells.push_back({kPdbText, v});
   // Text cells with at most 32766 slots always fit once their texts are cut.
-  return EncodePdbRecord(cells, slot_count).value_or(std::string());
+  return EncodePdbRecord(cells, slot_count, cuts).value_or(std::string());
 }
 
 bool CreateDeviceBackupPdb(const std::filesystem::path& path,
@@ -81,7 +82,8 @@ bool CreateDeviceBackupPdb(const std::filesystem::path& path,
 
 bool WriteDeviceBackupPdb(const std::filesystem::path& path,
                           const std::vector<std::string>& field_names,
-                          const std::vector<std::vector<std::string>>& records) {
+                          const std::vector<std::vector<std::string>>& records,
+                          std::vector<std::pair<std::size_t, PdbCut>>* cuts) {
   std::optional<std::string> column_list = BackupColumnList(field_names);
   if (!column_list) return false;
   std::size_t n = std::min(records.size(), kBackupMaxRecords);
@@ -94,7 +96,11 @@ bool WriteDeviceBackupPdb(const std::filesystem::path& path,
   encoded.reserve(n);
   std::string entries;
   for (std::size_t r = 0; r < n; ++r) {
-    encoded.push_back(BuildTextRecord(records[r], kDeviceBackupColumns));
+    std::vector<PdbCut> record_cuts;
+    encoded.push_back(BuildTextRecord(records[r], kDeviceBackupColumns, &record_cuts));
+    if (cuts) {
+      for (const PdbCut& cut : record_cuts) cuts->emplace_back(r, cut);
+    }
     if (offset > 0xFFFFFFFFu) return false;
     bytes::PutBe32(entries, static_cast<std::uint32_t>(offset));
     bytes::PutBe32(entries, 0);

@@ -7,7 +7,10 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
+
+#include "transfer/pdb_values.h"
 
 namespace velmora::transfer {
 
@@ -24,15 +27,19 @@ bool CreateDeviceBackupPdb(const std::filesystem::path& path,
 // Replaces `path` with a backup holding `records` (each 46 UTF-8 values, missing values empty)
 // in one pass. The bytes equal those of CreateDeviceBackupPdb followed by one AppendPdbRecord
 // per record, including the append limit: records past the 64001st are not written.
+// Each text cut to fit is added to `cuts` when given, with its record (from 0); the cut's cell
+// is the column (from 0).
 bool WriteDeviceBackupPdb(const std::filesystem::path& path,
                           const std::vector<std::string>& field_names,
-                          const std::vector<std::vector<std::string>>& records);
+                          const std::vector<std::vector<std::string>>& records,
+                          std::vector<std::pair<std::size_t, PdbCut>>* cuts = nullptr);
 
 // Record bytes for text values: `slot_count` slots (at least values.size()), then each value as
 // UTF-16LE text with its 0 unit. Carriage returns are dropped, tabs become five blanks, each
 // text keeps at most 16382 code units, and the longest texts are cut further when the record
 // would otherwise end more than 65535 bytes after its start.
-std::string BuildTextRecord(const std::vector<std::string>& values, int slot_count);
+std::string BuildTextRecord(const std::vector<std::string>& values, int slot_count,
+                            std::vector<PdbCut>* cuts = nullptr);
 
 // Adds one record (its bytes as BuildTextRecord gives them) to the end of an existing contact
 // PDB file. Refused (false, file unchanged) when the file holds more than 64000 records, is

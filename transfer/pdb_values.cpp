@@ -110,8 +110,12 @@ void AppendFixedValue(std::string& out, int code, const db::Value& value) {
 
 }  // namespace
 
-std::u16string CleanPdbText(std::string_view utf8) {
+std::u16string CleanPdbText(std::string_view utf8, std::size_t* full_units) {
   std::u16string raw = text::Utf8ToUtf16(utf8);
+  if (full_units) {
+    *full_units = raw.size() - static_cast<std::size_t>(std::count(raw.begin(), raw.end(), u'\r')) +
+                  4 * static_cast<std::size_t>(std::count(raw.begin(), raw.end(), u'\t'));
+  }
   std::u16string clean;
   clean.reserve(raw.size());
   for (char16_t unit : raw) {
@@ -178,22 +182,27 @@ std::size_t MinimumPdbRecordSize(const std::vector<int>& codes, int slot_count) 
   return size;
 }
 
-std::optional<std::string> EncodePdbRecord(const std::vector<PdbCell>& cells, int slot_count) {
+std::optional<std::string> EncodePdbRecord(const std::vector<PdbCell>& cells, int slot_count,
+                                           std::vector<PdbCut>* cuts) {
   std::vector<int> codes;
   std::vector<std::u16string> texts(cells.size());
+  std::vector<std::size_t> full(cells.size(), 0);
   std::vector<std::size_t> lengths;
   for (std::size_t i = 0; i < cells.size(); ++i) {
     codes.push_back(cells[i].code);
     if (IsTextCode(cells[i].code)) {
-      texts[i] = CleanPdbText(ValueAsText(cells[i].value));
+      texts[i] = CleanPdbText(ValueAsText(cells[i].value), &full[i]);
       lengths.push_back(texts[i].size());
     }
   }
   std::size_t fixed = MinimumPdbRecordSize(codes, slot_count);
   if (fixed > kPdbMaxOffset) return std::nullopt;
   std::size_t cap = lengths.empty() ? 0 : TextCapForBudget(lengths, kPdbMaxOffset - fixed);
-  for (std::u16string& t : texts) {
+  for (std::size_t i = 0; i < texts.size(); ++i) {
+    std::u16string& t = texts[i];
     if (t.size() > cap) t.resize(text::Utf16PrefixAtBoundary(t, cap));
+    if (cuts && IsTextCode(cells[i].code) && t.size() < full[i])
+      cuts->push_back({i, full[i], t.size()});
   }
 
   std::size_t slots =

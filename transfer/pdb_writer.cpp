@@ -18,12 +18,16 @@ struct WrittenColumn {
 };
 
 std::vector<WrittenColumn> CodedColumns(db::ResultSet& rows,
-                                        const std::vector<PdbColumnChoice>& columns) {
+                                        const std::vector<PdbColumnChoice>& columns,
+                                        TransferProgress* progress) {
   std::vector<WrittenColumn> written;
   for (const PdbColumnChoice& choice : columns) {
     if (choice.result_column < 0 || choice.result_column >= rows.ColumnCount()) continue;
     std::optional<int> code = PdbCodeForColumnType(rows.ColumnType(choice.result_column));
-    if (!code) continue;
+    if (!code) {
+      if (progress) progress->ColumnLeftOut(choice);
+      continue;
+    }
     PdbDescriptor d{*code, db::CapColumnSize(rows.ColumnSize(choice.result_column)),
                     rows.DecimalDigits(choice.result_column), choice.name};
     written.push_back({choice, d});
@@ -47,7 +51,14 @@ std::string RecordForRow(db::ResultSet& rows, long row, const std::vector<Writte
     cells.push_back({c.descriptor.code, rows.GetValue(c.choice.result_column)});
   }
   // The column set was checked to fit with empty texts, so encoding cannot fail here.
-  return EncodePdbRecord(cells, slot_count).value_or(std::string());
+  std::vector<PdbCut> cuts;
+  std::string record = EncodePdbRecord(cells, slot_count, &cuts).value_or(std::string());
+  if (progress) {
+    for (const PdbCut& cut : cuts) {
+      progress->ValueCut(row, columns[cut.cell].choice, cut.units, cut.kept);
+    }
+  }
+  return record;
 }
 
 bool WritePdb(db::ResultSet& rows, const std::filesystem::path& target,
@@ -94,14 +105,15 @@ bool WritePdb(db::ResultSet& rows, const std::filesystem::path& target,
 bool WriteTransferPdb(db::ResultSet& rows, const std::filesystem::path& target,
                       std::string_view database_name, int slot_count,
                       const std::vector<PdbColumnChoice>& columns, TransferProgress* progress) {
-  return WritePdb(rows, target, database_name, slot_count, CodedColumns(rows, columns), progress);
+  return WritePdb(rows, target, database_name, slot_count, CodedColumns(rows, columns, progress),
+                  progress);
 }
 
 bool WriteTablePdb(db::ResultSet& rows, const std::filesystem::path& target,
                    std::string_view database_name, TransferProgress* progress) {
   std::vector<PdbColumnChoice> every;
   for (int c = 0; c < rows.ColumnCount(); ++c) every.push_back({c, rows.ColumnName(c)});
-  std::vector<WrittenColumn> columns = CodedColumns(rows, every);
+  std::vector<WrittenColumn> columns = CodedColumns(rows, every, progress);
   return WritePdb(rows, target, database_name, static_cast<int>(columns.size()), columns, progress);
 }
 

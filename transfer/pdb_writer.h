@@ -31,6 +31,11 @@ class TransferProgress {
   virtual void RowStarted(long /*row*/, long /*rows*/) {}
   // Row `row` could not be fetched; it becomes a record of size 0.
   virtual void RowFetchFailed(long /*row*/) {}
+  // A text of row `row` in `column` had `units` code units and only `kept` fit the format.
+  virtual void ValueCut(long /*row*/, const PdbColumnChoice& /*column*/, std::size_t /*units*/,
+                        std::size_t /*kept*/) {}
+  // A column whose type the format cannot carry; it is not in the file.
+  virtual void ColumnLeftOut(const PdbColumnChoice& /*column*/) {}
 };
 
 // Writes `rows` into a contact PDB file at `target`, carrying the chosen columns whose types

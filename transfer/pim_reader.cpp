@@ -126,26 +126,30 @@ std::string FieldText(std::string_view data) {
   return text::Utf16ToUtf8(bytes::GetUtf16LeUntilZero(data, 0));
 }
 
+// Calls `each(i, value)` for every mapped_fields[i] that names the field's code; `value` is
+// none for an empty text or a missing date.
 bool ByCode(const PimSource& source, long record, const std::vector<std::string>& mapped_fields,
-            std::vector<std::string>& slots) {
+            const std::function<void(std::size_t, const PimValue&)>& each) {
   std::optional<std::string> data = RecordBytes(source, record);
   if (!data) return false;
-  if (slots.size() < mapped_fields.size()) slots.resize(mapped_fields.size());
   ForEachField(*data, [&](const PimField& field) {
     std::string_view name = PimFieldName(field.code);
     if (name.empty()) return;
-    std::string value;
-    if (IsPimDateCode(field.code)) {
-      value = AutomationDateText(FieldDate(field.data));
-    } else {
-      value = FieldText(field.data);
-    }
-    if (value.empty()) value = "NULL";
+    PimValue value = IsPimDateCode(field.code) ? AutomationDateText(FieldDate(field.data))
+                                               : FieldText(field.data);
+    if (value->empty()) value.reset();
     for (std::size_t i = 0; i < mapped_fields.size(); ++i) {
-      if (mapped_fields[i] == name) slots[i] = value;
+      if (mapped_fields[i] == name) each(i, value);
     }
   });
   return true;
+}
+
+bool ByCode(const PimSource& source, long record, const std::vector<std::string>& mapped_fields,
+            std::vector<std::string>& slots) {
+  if (slots.size() < mapped_fields.size()) slots.resize(mapped_fields.size());
+  return ByCode(source, record, mapped_fields,
+                [&](std::size_t i, const PimValue& value) { slots[i] = value.value_or("NULL"); });
 }
 
 bool ByPosition(const PimSource& source, long record, PimPositionSlots& slots) {
@@ -184,6 +188,13 @@ bool PimRecordByCode(std::string_view file_bytes, long record,
   return ByCode(MemorySource(file_bytes), record, mapped_fields, slots);
 }
 
+bool PimValuesByCode(std::string_view file_bytes, long record,
+                     const std::vector<std::string>& mapped_fields, std::vector<PimValue>& values) {
+  values.assign(mapped_fields.size(), std::nullopt);
+  return ByCode(MemorySource(file_bytes), record, mapped_fields,
+                [&](std::size_t i, const PimValue& value) { values[i] = value; });
+}
+
 bool ReadPimRecordByPosition(const std::filesystem::path& file, long record,
                              PimPositionSlots& slots) {
   return ByPosition(FileSource(file), record, slots);
@@ -213,6 +224,7 @@ std::optional<std::string> FindPimDamage(std::string_view file_bytes) {
   if (2 + kPimIndexEntrySize * count > file_bytes.size()) {
     return "the record index runs past the end of the file";
   }
+  const std::uint64_t records_start = 2 + kPimIndexEntrySize * count;
   MemorySource source(file_bytes);
   for (long r = 1; r <= static_cast<long>(count); ++r) {
     std::size_t at = kPimIndexEntrySize * static_cast<std::size_t>(r) - 4;
@@ -220,6 +232,10 @@ std::optional<std::string> FindPimDamage(std::string_view file_bytes) {
     std::uint64_t length = *bytes::GetLe(file_bytes, at + 4, 2);
     std::string where = "record " + std::to_string(r);
     if (position + length > file_bytes.size()) return where + " runs past the end of the file";
+    // An index entry left empty or pointing back into the header or the index describes no
+    // contact the handheld wrote.
+    if (position < records_start) return where + " starts inside the record index";
+    if (length == 0) return where + " holds no field";
     std::optional<std::string> data = RecordBytes(source, r);
     bool bad_field = false;
     bool whole = ForEachField(*data, [&](const PimField& field) {

@@ -35,6 +35,16 @@ bool PimRecordByCode(std::string_view file_bytes, long record,
                      const std::vector<std::string>& mapped_fields,
                      std::vector<std::string>& slots);
 
+// A value of a record read by code: none for an empty text, a missing date or a field the
+// record lacks; otherwise the text as read (which may be any text, "NULL" included) or the
+// date as "month/day/year".
+using PimValue = std::optional<std::string>;
+
+// Record `record` by code into values[i] for mapped_fields[i] (values is reset to
+// mapped_fields.size() absent values first). False when the record cannot be located.
+bool PimValuesByCode(std::string_view file_bytes, long record,
+                     const std::vector<std::string>& mapped_fields, std::vector<PimValue>& values);
+
 // Record `record` by position: the k-th field goes into slots[k - 1] whatever its code. Dates
 // become "month/day/year", a missing date a single blank; text as read. Fields past the 46th
 // are ignored. False when the record cannot be located; the slots then keep what they held.
@@ -50,9 +60,11 @@ struct PimFieldText {
 };
 std::optional<std::vector<PimFieldText>> PimRecordFields(std::string_view file_bytes, long record);
 
-// Why a PIM export cannot be trusted (index outside the file, a record outside the file, fields
-// that do not add up to the record length or carry codes outside 1 … 46); none when it looks
-// whole. Used by the inspector to tell a PIM export from other bytes.
+// Why a PIM export cannot be trusted (shorter than its count, a count over 5461, index outside
+// the file, a record outside the file or inside the index, a record without fields, fields that
+// do not add up to the record length or carry codes outside 1 … 46); none when it looks whole.
+// Used by the conduit before it takes an export in, and by the inspector to tell a PIM export
+// from other bytes.
 std::optional<std::string> FindPimDamage(std::string_view file_bytes);
 
 }  // namespace velmora::transfer

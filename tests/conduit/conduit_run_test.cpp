@@ -194,6 +194,40 @@ TEST_F(ConduitRunTest, CsvExportByteForByte) {
               HasSubstr("\r\n\tRecord# 1\r\n\tRecord# 2\r\n\tImported Successfully."));
 }
 
+// A value longer than the transfer files hold is cut, and every cut is in the log: to the
+// handheld, into the table backup, and into the device contacts backup.
+TEST_F(ConduitRunTest, EveryValueCutToFitATransferFileIsLogged) {
+  world_.MakeSqliteDatabase("people.db",
+                            "INSERT INTO People (FirstName, Company) VALUES ('Long', "
+                            "printf('%.*c', 20000, 'x'));");
+  // Tabs become five blanks in a contact PDB file, so a note the handheld holds whole is too
+  // long for the device contacts backup.
+  handheld::Contact wide = MakeContact("Tab", "Stop");
+  wide.fields[43] = std::string(16000, '\t');
+  struct Case {
+    int sync_type;
+    bool device_backup;
+    const char* logged;
+  } cases[] = {
+      {profile::kDesktopAddsDevice, false,
+       "\r\n\tValue cut: record 3, column \"Company\", 16382 of 20000 characters kept"},
+      {profile::kDeviceAddsDesktop, false,
+       "\r\n\tValue cut: record 3, column \"Company\", 16382 of 20000 characters kept"},
+      {profile::kDesktopOverwritesDevice, true,
+       "\r\n\tValue cut: record 1, column \"Notes\", 16382 of 80000 characters kept"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.sync_type);
+    std::filesystem::remove(world_.AppFolder() / "ContactConduitlog.log");
+    world_.SetDeviceContacts({wide});
+    long id = AddPeopleProfile("Long " + std::to_string(c.sync_type), c.sync_type);
+    ASSERT_EQ(world_.Run(c.device_backup).ending, conduit::RunEnding::kSucceeded)
+        << world_.LogText();
+    EXPECT_THAT(world_.LogText(), HasSubstr(c.logged));
+    ASSERT_TRUE(profile::ProfileStore(world_.ProfileDb()).DeleteProfile(id));
+  }
+}
+
 TEST_F(ConduitRunTest, OwnerWhoseFirstProfileDoesNothingGetsNoWindow) {
   AddPeopleProfile("Nothing", profile::kDoNothing);
   AddPeopleProfile("To device", profile::kDesktopAddsDevice);

@@ -35,18 +35,22 @@ TEST(WriterValues, CursorValuesByColumnType) {
   struct Case {
     int type;
     bool mapped;
-    const char* value;
+    DeviceValue value;
     Value expected;
   } cases[] = {
       {db::kTypeInteger, true, "(55) 123-45", Value{std::int64_t{5512345}}},
       {db::kTypeInteger, true, "12a", Value{std::int64_t{-1}}},
-      {db::kTypeInteger, true, "NULL", Value{std::int64_t{0}}},
+      {db::kTypeInteger, true, std::nullopt, Value{std::int64_t{0}}},
       {db::kTypeNumeric, true, "555.1234", Value{std::string("5551234")}},
       {db::kTypeNumeric, true, "", Value{db::Null{}}},
       {db::kTypeDouble, true, "555.1234", Value{555.1234}},
-      {db::kTypeReal, true, "NULL", Value{0.0}},
+      {db::kTypeReal, true, std::nullopt, Value{0.0}},
       {db::kTypeChar, true, "O'Brien", Value{std::string("O'Brien")}},
-      {db::kTypeChar, true, "NULL", Value{db::Null{}}},
+      {db::kTypeChar, true, std::nullopt, Value{db::Null{}}},
+      // The text "NULL" that a contact holds is data, never SQL NULL.
+      {db::kTypeChar, true, "NULL", Value{std::string("NULL")}},
+      {db::kTypeNumeric, true, "NULL", Value{std::string("NULL")}},
+      {db::kTypeInteger, true, "NULL", Value{std::int64_t{-1}}},
       {db::kTypeBit, true, "true", Value{std::int64_t{1}}},
       {db::kTypeBit, true, "False", Value{std::int64_t{0}}},
       {db::kTypeBit, true, "yes", Value{std::int64_t{1}}},
@@ -61,7 +65,7 @@ TEST(WriterValues, CursorValuesByColumnType) {
   };
   for (const Case& c : cases) {
     EXPECT_EQ(CursorValue(c.type, c.mapped, c.value), c.expected)
-        << "type " << c.type << " value " << c.value;
+        << "type " << c.type << " value " << c.value.value_or("(none)");
   }
 }
 
@@ -70,8 +74,10 @@ TEST(WriterValues, InsertStatementsDoubleQuotesInsideText) {
       {"LastName", "SQL_CHAR"}, {"Visits", "SQL_INTEGER"}, {"Birthday", "SQL_DATE"}};
   EXPECT_EQ(BuildInsertStatement("Contacts", columns, {"O'Brien", "(12) 3", "12/31/1999"}),
             "INSERT INTO Contacts(LastName,Visits,Birthday)VALUES('O''Brien',123,'12/31/1999')");
-  EXPECT_EQ(BuildInsertStatement("Contacts", columns, {"NULL", "NULL", "NULL"}),
+  EXPECT_EQ(BuildInsertStatement("Contacts", columns, {std::nullopt, std::nullopt, std::nullopt}),
             "INSERT INTO Contacts(LastName,Visits,Birthday)VALUES(NULL,NULL,NULL)");
+  EXPECT_EQ(BuildInsertStatement("Contacts", columns, {"NULL", std::nullopt, std::nullopt}),
+            "INSERT INTO Contacts(LastName,Visits,Birthday)VALUES('NULL',NULL,NULL)");
   EXPECT_EQ(BuildInsertStatement("T", {{"A", "SQL_CHAR"}}, {"x'); DROP TABLE T; --"}),
             "INSERT INTO T(A)VALUES('x''); DROP TABLE T; --')");
 }
@@ -79,16 +85,28 @@ TEST(WriterValues, InsertStatementsDoubleQuotesInsideText) {
 TEST(WriterValues, TargetTableOfTheQuery) {
   struct Case {
     const char* query;
-    const char* table;
+    std::optional<std::string> table;
   } cases[] = {
       {"SELECT * FROM \"Contacts\"", "Contacts"},
       {"select * from  Contacts  ", "Contacts"},
       {"SELECT a FROM Contacts WHERE a > 1", "Contacts"},
       {"SELECT a FROM \"My Table\" order by a", "My Table"},
       {"SELECT * FROM Contacts\nWHERE x=1", "Contacts"},
-      {"SELECT 1", ""},
+      {"SELECT * FROM \"Con\"\"tacts\"", "Con\"tacts"},
+      {"SELECT * FROM \"Con,tacts\"", "Con,tacts"},
+      // Several tables, or a list that cannot be read for certain: no target at all.
+      {"SELECT * FROM Con,tacts", std::nullopt},
+      {"SELECT * FROM \"Con\"tacts\"", std::nullopt},
+      {"SELECT 1", std::nullopt},
   };
   for (const Case& c : cases) EXPECT_EQ(TargetTableName(c.query), c.table) << c.query;
+}
+
+TEST(WriterValues, StatementNamesArePlainOrQuoted) {
+  EXPECT_EQ(NameInStatement("Contacts"), "Contacts");
+  EXPECT_EQ(NameInStatement("Con\"tacts"), "\"Con\"\"tacts\"");
+  EXPECT_EQ(NameInStatement("First Name"), "\"First Name\"");
+  EXPECT_EQ(NameInStatement("Grün_1"), "Grün_1");
 }
 
 }  // namespace

@@ -135,7 +135,7 @@ TEST_P(ConduitDbaseBackTest, DeviceContactsAreWrittenBackToTheDbfFile) {
   WriteContactsDbf(data_ / "other.dbf", {{"Not", "Touched", ""}});
   const std::string other = ReadFileBytes(data_ / "other.dbf");
   world_.SetDeviceContacts(
-      {MakeContact("Ana", "D'Souza", "", "1980-12-31"), MakeContact("Bo", "Li")});
+      {MakeContact("Ana", "D'Souza", "", "1980-12-31"), MakeContact("NULL", "Li")});
   AddFileProfile(3, "contacts.dbf", "contacts", 0, GetParam().sync_type, kDbfMappings);
   ConduitRun run = world_.Run();
   EXPECT_EQ(run.ending, conduit::RunEnding::kSucceeded) << world_.LogText();
@@ -147,10 +147,10 @@ INSTANTIATE_TEST_SUITE_P(BothTypes, ConduitDbaseBackTest,
                          ::testing::Values(DbaseBackRun{profile::kDeviceAddsDesktop,
                                                         {{"Ada", "Lovelace", "18151210"},
                                                          {"Ana", "D'Souza", "19801231"},
-                                                         {"Bo", "Li", ""}}},
+                                                         {"NULL", "Li", ""}}},
                                            DbaseBackRun{profile::kDeviceOverwritesDesktop,
                                                         {{"Ana", "D'Souza", "19801231"},
-                                                         {"Bo", "Li", ""}}}));
+                                                         {"NULL", "Li", ""}}}));
 
 class ConduitMariaDbTest : public ConduitKindsTest {
  protected:

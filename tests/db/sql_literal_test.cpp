@@ -66,6 +66,15 @@ TEST(SqlLiteral, BuildsOneWellFormedLiteralPerColumnType) {
   }
 }
 
+// A missing value is NULL; every text, "NULL" included, is a value of its column's type.
+TEST(SqlLiteral, OnlyAMissingValueIsNull) {
+  EXPECT_EQ(SqlValueLiteral("SQL_CHAR", std::nullopt), "NULL");
+  EXPECT_EQ(SqlValueLiteral("SQL_INTEGER", std::nullopt), "NULL");
+  EXPECT_EQ(SqlValueLiteral("SQL_CHAR", "NULL"), "'NULL'");
+  EXPECT_EQ(SqlValueLiteral("SQL_DATE", "NULL"), "'NULL'");
+  EXPECT_EQ(SqlValueLiteral("SQL_INTEGER", "NULL"), "-1");
+}
+
 TEST(SqlLiteral, CleansNumbersKeepingDotsOnlyWhenAsked) {
   EXPECT_EQ(CleanNumber("(1_2) 3-4.5", false), "12345");
   EXPECT_EQ(CleanNumber("(1_2) 3-4.5", true), "1234.5");

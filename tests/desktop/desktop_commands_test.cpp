@@ -22,11 +22,13 @@
 #include "desktop/profile_view.h"
 #include "desktop/profile_wizard.h"
 #include "desktop/rename_profile_dialog.h"
+#include "desktop/sync_log_window.h"
 #include "desktop/sync_type_page.h"
 #include "desktop/what_is_this_texts.h"
 #include "desktop/what_is_this_window.h"
 #include "profile/sync_settings.h"
 #include "tests/desktop/desktop_world.h"
+#include "tests/support_qt/screenshot.h"
 
 namespace velmora::desktop {
 namespace {
@@ -149,7 +151,7 @@ TEST_F(CommandsTest, HandheldBackupAndRestoreReportWhatHappened) {
                                       std::string(kRestoreNoDevice)}));
 }
 
-TEST_F(CommandsTest, SyncLogAndHelpHandTheirFilesToTheDesktop) {
+TEST_F(CommandsTest, SyncLogShowsTheLogReadablyAndHelpGoesToTheDesktop) {
   CMainFrame frame(session_);
   std::vector<std::filesystem::path> opened;
   frame.file_opener = std::make_unique<RecordingOpener>(&opened);
@@ -157,17 +159,41 @@ TEST_F(CommandsTest, SyncLogAndHelpHandTheirFilesToTheDesktop) {
   frame.OnCommand(kCmdSyncLog);
   frame.OnCommand(kCmdHelp);
   EXPECT_TRUE(opened.empty());
+  EXPECT_EQ(frame.sync_log_window(), nullptr);
   EXPECT_EQ(
       world_.prompt().Texts(),
       (std::vector<std::string>{MissingLogMessage(session_.app_folder() / kConduitLogFile),
                                 MissingGuideMessage(session_.app_folder() / kUserGuideFile)}));
+  // The conduit writes UTF-16LE without a byte-order mark and with CR LF line ends.
+  const std::u16string lines =
+      u"Contact Synchronization Log...\r\n\t\"Profile\" Zoë Müller\r\nSynchronization "
+      u"Completed Successfully\r\n";
+  std::string bytes;
+  for (const char16_t unit : lines) {
+    bytes.push_back(static_cast<char>(unit & 0xFF));
+    bytes.push_back(static_cast<char>(unit >> 8));
+  }
   const auto log = session_.app_folder() / kConduitLogFile;
   const auto guide = session_.app_folder() / kUserGuideFile;
-  velmora::testing::WriteFileBytes(log, "log");
+  velmora::testing::WriteFileBytes(log, bytes);
   velmora::testing::WriteFileBytes(guide, "<html></html>");
   frame.action(kCmdSyncLog)->trigger();
   frame.action(kCmdHelp)->trigger();
-  EXPECT_EQ(opened, (std::vector<std::filesystem::path>{log, guide}));
+  EXPECT_EQ(opened, (std::vector<std::filesystem::path>{guide}));
+  CSyncLogWindow* viewer = frame.sync_log_window();
+  ASSERT_NE(viewer, nullptr);
+  EXPECT_TRUE(viewer->text_view()->isReadOnly());
+  EXPECT_EQ(
+      viewer->text_view()->toPlainText(),
+      QString::fromUtf16(lines.data(), static_cast<qsizetype>(lines.size())).replace("\r\n", "\n"));
+  EXPECT_FALSE(velmora::testing::SaveScreenshot(viewer, "sync_log_window").empty());
+  EXPECT_EQ(velmora::testing::ReadFileBytes(log), bytes);  // the log stays as written
+  // A log that cannot be read is said with its path; the window keeps what it showed.
+  std::filesystem::remove(log);
+  std::filesystem::create_directory(log);
+  viewer->Refresh();
+  EXPECT_NE(world_.prompt().Texts().back().find(log.string()), std::string::npos);
+  EXPECT_FALSE(viewer->text_view()->toPlainText().isEmpty());
 }
 
 TEST_F(CommandsTest, WizardHelpShowsTheTextOfEachPage) {
@@ -235,8 +261,12 @@ TEST_F(CommandsTest, EditCategoriesEntryOpensTheDialogAndSelectsItsChoice) {
     categories->accept();
     return categories->result();
   };
+  // Cancel leaves the list as it was: the entry chosen before stays chosen.
+  const int suppliers = page->categories()->findText("Suppliers");
+  page->categories()->setCurrentIndex(suppliers);
+  page->categories()->setCurrentIndex(edit_entry);
   emit page->categories()->activated(edit_entry);
-  EXPECT_EQ(page->categories()->currentIndex(), -1);
+  EXPECT_EQ(page->categories()->currentIndex(), suppliers);
   emit page->categories()->activated(page->categories()->count() - 1);
   EXPECT_EQ(opened, 2);
   EXPECT_EQ(page->categories()->currentText(), "Suppliers");

@@ -13,6 +13,7 @@
 #include "desktop/profile_commands.h"
 #include "device/desktop_settings.h"
 #include "platform/registry/registry.h"
+#include "profile/backup_files.h"
 #include "tests/desktop/desktop_world.h"
 
 namespace velmora::desktop {
@@ -113,6 +114,18 @@ TEST_F(SessionTest, ConfirmedDeleteRemovesProfileMappingAndFourBackups) {
   EXPECT_TRUE(DeleteProfileWithBackups(record_, session_.store(), session_.app_folder()));
   EXPECT_EQ(session_.store().ProfileCount(), 0);
   EXPECT_EQ(session_.store().MappedFieldCountForConduit(1), 0);
+  EXPECT_EQ(BackupCount(), 1);
+}
+
+TEST_F(SessionTest, ABackupThatCannotBeDeletedIsReportedWithItsPath) {
+  const auto stuck =
+      profile::TableBackupFile(world_.app_folder(), record_.user_name, record_.prof_name, 2);
+  std::filesystem::remove(stuck);
+  std::filesystem::create_directories(stuck / "inside");  // a folder that is not empty
+  world_.prompt().QueueAnswer(Answer::kYes);
+  EXPECT_TRUE(DeleteProfileWithBackups(record_, session_.store(), session_.app_folder()));
+  ASSERT_EQ(world_.prompt().Texts().size(), 2u);
+  EXPECT_NE(world_.prompt().Texts()[1].find(stuck.string()), std::string::npos);
   EXPECT_EQ(BackupCount(), 1);
 }
 

@@ -3,6 +3,8 @@
 // database, mapping mode, and pictures of each window under build/screenshots.
 #include <gtest/gtest.h>
 #include <QAbstractButton>
+#include <QApplication>
+#include <QComboBox>
 #include <QMenuBar>
 #include <QToolBar>
 
@@ -18,6 +20,7 @@
 #include "desktop/main_frame.h"
 #include "desktop/profile_view.h"
 #include "desktop/profile_wizard.h"
+#include "desktop/properties_view.h"
 #include "desktop/sync_property_page.h"
 #include "desktop/sync_type_page.h"
 #include "device/desktop_settings.h"
@@ -171,8 +174,16 @@ TEST_F(WindowTest, WizardCreatesAProfileOnTheSampleDatabase) {
 
   CFldMappingPage* last = wizard.mapping_page();
   EXPECT_EQ(last->model()->rowCount(), 46);
-  ASSERT_TRUE(last->MapField("F2", "\"FirstName\""));
-  ASSERT_TRUE(last->MapField("F45", "\"Birthday\""));
+  // Chosen as the cell's drop-down does: only an offered choice is taken.
+  const auto choose = [&](const char* field_id, const char* column) {
+    const auto rows = last->Rows();
+    const auto row = std::find_if(rows.begin(), rows.end(),
+                                  [&](const auto& r) { return r.field_id == field_id; });
+    return last->model()->setData(last->model()->index(static_cast<int>(row - rows.begin()), 1),
+                                  QString(column));
+  };
+  ASSERT_TRUE(choose("F2", "FirstName"));
+  ASSERT_TRUE(choose("F45", "Birthday"));
   velmora::testing::SaveScreenshot(&wizard, "wizard_4_mapping");
   wizard.button(QWizard::FinishButton)->click();
   EXPECT_TRUE(last->saved());
@@ -188,8 +199,92 @@ TEST_F(WindowTest, WizardCreatesAProfileOnTheSampleDatabase) {
   EXPECT_NE(profiles[0].query.find("Where \"Visits\" > 100"), std::string::npos);
   EXPECT_EQ(
       StoredMapping(profiles[0].prof_id),
-      (std::vector<profile::MappingRow>{{profiles[0].prof_id, "F2", "\"FirstName\"", "SQL_CHAR"},
-                                        {profiles[0].prof_id, "F45", "\"Birthday\"", "SQL_DATE"}}));
+      (std::vector<profile::MappingRow>{{profiles[0].prof_id, "F2", "FirstName", "SQL_CHAR"},
+                                        {profiles[0].prof_id, "F45", "Birthday", "SQL_DATE"}}));
+}
+
+TEST_F(WindowTest, BackKeepsWhatWasTypedAndForgetsTheOldSourcesTables) {
+  CProfileWizard wizard(session_, WizardData{});
+  wizard.show();
+  wizard.next();
+  CSyncPropertyPage* second = wizard.property_page();
+  ASSERT_TRUE(second->ChooseFile(QString::fromStdString(world_.contacts_file().string())));
+  second->name_edit()->setText("Field Staff");
+  wizard.next();
+  CDBConnectionPage* third = wizard.table_page();
+  third->SelectTables({"Contacts"});
+  third->ApplyFilterEntries(FilterDialogMode::kFilters, {{0, 3, 21, "100"}}, {{0, 1}});
+  wizard.next();
+  ASSERT_TRUE(wizard.mapping_page()->MapField("F2", "FirstName"));
+  wizard.back();
+  wizard.next();  // the same tables: the chosen column is kept
+  const auto rows = wizard.mapping_page()->Rows();
+  EXPECT_EQ(std::find_if(rows.begin(), rows.end(), [](const auto& r) { return r.field_id == "F2"; })
+                ->column,
+            "FirstName");
+  wizard.back();
+  wizard.back();
+  EXPECT_EQ(second->name_edit()->text(), "Field Staff");
+  wizard.back();
+  wizard.next();
+  EXPECT_EQ(second->name_edit()->text(), "Field Staff");
+  wizard.next();
+  ASSERT_EQ(wizard.currentId(), CProfileWizard::kDBConnectionPage);
+  const TablePageModel& model = third->model();
+  EXPECT_TRUE(model.tables().empty());
+  EXPECT_TRUE(model.catalogue().empty());
+  EXPECT_TRUE(model.selected().empty());
+  EXPECT_TRUE(model.filters().empty());
+  EXPECT_TRUE(model.sorts().empty());
+}
+
+TEST_F(WindowTest, MappingModeDoesNotCountTheEditedProfileAsAConflict) {
+  AddProfile(1, "Inbox", profile::kDeviceOverwritesDesktop);
+  std::string error;
+  ASSERT_TRUE(session_.ConnectLinked(world_.contacts_file().string(), "", "", 1, &error, true));
+  WizardData data;
+  data.mode = WizardMode::kFieldMapping;
+  data.record = session_.store().AllProfiles().at(0);
+  data.data_source_chosen = true;
+  CProfileWizard wizard(session_, data);
+  wizard.show();
+  wizard.next();
+  EXPECT_EQ(wizard.currentId(), CProfileWizard::kFldMappingPage) << world_.prompt().Texts().size();
+  // Another profile that overwrites the same table still is one.
+  AddProfile(2, "Second Inbox", profile::kDeviceOverwritesDesktop);
+  wizard.back();
+  wizard.next();
+  EXPECT_EQ(wizard.currentId(), CProfileWizard::kDBConnectionPage);
+  EXPECT_EQ(world_.prompt().Texts().back().rfind("Profile with same target table already exist", 0),
+            0u);
+}
+
+TEST_F(WindowTest, CommandsThatCannotRunFromTheFocusedPaneAreDisabled) {
+  AddProfile(1, "Sales Team", 0);
+  CMainFrame frame(session_);
+  frame.show();
+  QApplication::setActiveWindow(&frame);
+  frame.profile_view()->Reload();
+  frame.profile_view()->SelectProfileRow(0);
+  frame.properties_view()->sync_type_list()->setFocus();
+  QApplication::processEvents();
+  ASSERT_TRUE(frame.properties_view()->isAncestorOf(QApplication::focusWidget()));
+  QAction* auto_sync = frame.action(kCmdAutoSync);
+  for (const int command :
+       {kCmdAutoSync, kCmdBackupDevice, kCmdRestoreDevice, kCmdProfileName, kCmdFieldEditing}) {
+    EXPECT_FALSE(frame.action(command)->isEnabled()) << command;
+  }
+  EXPECT_TRUE(frame.action(kCmdSynchronize)->isEnabled());
+  auto_sync->trigger();
+  frame.OnCommand(kCmdAutoSync);  // as an accelerator would send it
+  EXPECT_FALSE(auto_sync->isChecked());
+  EXPECT_FALSE(device::ReadAutoSync());
+  frame.profile_view()->setFocus();
+  QApplication::processEvents();
+  EXPECT_TRUE(auto_sync->isEnabled());
+  auto_sync->trigger();
+  EXPECT_TRUE(auto_sync->isChecked());
+  EXPECT_TRUE(device::ReadAutoSync());
 }
 
 TEST_F(WindowTest, CsvExportProfileFinishesOnTheSecondPage) {
@@ -223,15 +318,18 @@ TEST_F(WindowTest, MappingModeShowsAndReplacesTheStoredMapping) {
   const auto work_fax =
       std::find_if(rows.begin(), rows.end(), [](const auto& r) { return r.field_id == "F16"; });
   ASSERT_NE(work_fax, rows.end());
-  EXPECT_EQ(work_fax->column, "\"WorkPhone\"");
-  ASSERT_TRUE(page->MapField("F45", "\"Notes\""));
+  EXPECT_EQ(work_fax->column, "WorkPhone");  // stored in quotes by an earlier version
+  ASSERT_TRUE(page->MapField("F45", "Notes"));
   wizard.button(QWizard::FinishButton)->click();
   EXPECT_FALSE(page->saved());
   EXPECT_EQ(StoredMapping(1).size(), 1u);  // the refused save left the profile alone
-  ASSERT_TRUE(page->MapField("F45", "\"Birthday\""));
+  ASSERT_TRUE(page->MapField("F45", "Birthday"));
   wizard.button(QWizard::FinishButton)->click();
   EXPECT_TRUE(page->saved());
-  EXPECT_EQ(StoredMapping(1).size(), 2u);
+  EXPECT_EQ(world_.prompt().Texts().back(), "Database Synchronization profile saved successfully.");
+  EXPECT_EQ(StoredMapping(1),
+            (std::vector<profile::MappingRow>{{1, "F16", "WorkPhone", "SQL_CHAR"},
+                                              {1, "F45", "Birthday", "SQL_DATE"}}));
   EXPECT_EQ(session_.store().AllProfiles().size(), 1u);
 }
 

@@ -119,9 +119,32 @@ TEST_F(InstalledStartTest, TheInstalledDesktopManagerStartsAndQuits) {
   EXPECT_EQ(start.exit_status, 0) << start.output;
   EXPECT_EQ(start.output.find("Unable to"), std::string::npos) << start.output;
 
+  SetEnv("QT_QPA_PLATFORM", std::nullopt);
+  SetEnv("DISPLAY", std::nullopt);
+  SetEnv("WAYLAND_DISPLAY", std::nullopt);
   const RunResult help = RunProgram(Folder() / "brisklet", {"--help"}, Folder());
   EXPECT_EQ(help.exit_status, 0);
   EXPECT_EQ(help.output.rfind("Usage: brisklet", 0), 0u) << help.output;
+}
+
+TEST_F(InstalledStartTest, WithoutADisplayItSaysSoAndEndsWithTwo) {
+  SetEnv("WAYLAND_DISPLAY", std::nullopt);
+  const struct {
+    std::optional<std::string> platform;
+    std::optional<std::string> display;
+  } cases[] = {
+      {std::nullopt, std::nullopt},
+      {"xcb", std::nullopt},
+      {"xcb", ":97"},  // named, but nothing answers there
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.platform.value_or("default") + " " + c.display.value_or("unset"));
+    SetEnv("QT_QPA_PLATFORM", c.platform);
+    SetEnv("DISPLAY", c.display);
+    const RunResult start = StartInstalled();
+    EXPECT_EQ(start.exit_status, 2) << start.output;
+    EXPECT_NE(start.output.find("no display is available"), std::string::npos) << start.output;
+  }
 }
 
 TEST_F(InstalledStartTest, AFailedStartReportsItsMessageAndEnds) {

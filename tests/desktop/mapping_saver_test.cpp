@@ -87,9 +87,9 @@ TEST_F(MappingSaverTest, NewProfileIsStoredWithItsMappingRowByRow) {
   EXPECT_EQ(profiles[0].prof_status, profile::kStatusNew);
   const long id = profiles[0].prof_id;
   EXPECT_EQ(StoredMapping(id),
-            (std::vector<profile::MappingRow>{{id, "F1", "\"FirstName\"", "SQL_CHAR"},
-                                              {id, "F16", "\"WorkPhone\"", "SQL_CHAR"},
-                                              {id, "F45", "\"Birthday\"", "SQL_DATE"}}));
+            (std::vector<profile::MappingRow>{{id, "F1", "FirstName", "SQL_CHAR"},
+                                              {id, "F16", "WorkPhone", "SQL_CHAR"},
+                                              {id, "F45", "Birthday", "SQL_DATE"}}));
   const std::string log = velmora::testing::ReadFileBytes(log_.file());
   EXPECT_NE(log.find(std::string("P\0R\0O\0F\0I\0L\0E\0", 14)), std::string::npos);
 }
@@ -115,7 +115,7 @@ TEST_F(MappingSaverTest, RefusalsStayOnThePageAndWriteNothing) {
       {Rows({{"F45", "\"Birthday\""}, {"F46", "\"Visits\""}}), db::kKindOther,
        "Not a valid field mapping for Anniversary field"},
       {Rows({{"F11", "\"MobilePhone\""}, {"F12", "\"MobilePhone\""}}), db::kKindOther,
-       "Column \"\"MobilePhone\"\" is mapped twice to Pocket PC Contacts fields\"" +
+       "Column \"MobilePhone\" is mapped twice to Pocket PC Contacts fields\"" +
            std::string(profile::FieldById("F11")->display_name) + "\" and \"" +
            std::string(profile::FieldById("F12")->display_name) +
            "\"; Please assign your custom database field to only one Pocket PC contacts Field."},
@@ -157,9 +157,19 @@ TEST_F(MappingModeTest, StoredMappingIsShownWhileTheQueryIsUnchanged) {
   ShowStoredMapping(store_, stored_.prof_id, data_.record.query, rows);
   for (const auto& row : rows) {
     if (row.field_id == "F16") {
-      EXPECT_EQ(row.column, "\"WorkPhone\"");
+      EXPECT_EQ(row.column, "WorkPhone");
     } else if (row.field_id == "F2") {
       EXPECT_EQ(row.column, "NONE");
+    }
+  }
+  // A mapping stored in double quotes reads as the same bare column.
+  ASSERT_TRUE(
+      store_.InsertMapping({stored_.prof_id, "F4", "\"Last \"\"Q\"\" Name\"", ""}, nullptr));
+  rows = UnmappedRows(false);
+  ShowStoredMapping(store_, stored_.prof_id, data_.record.query, rows);
+  for (const auto& row : rows) {
+    if (row.field_id == "F4") {
+      EXPECT_EQ(row.column, "Last \"Q\" Name");
     }
   }
   rows = UnmappedRows(false);
@@ -168,13 +178,14 @@ TEST_F(MappingModeTest, StoredMappingIsShownWhileTheQueryIsUnchanged) {
 }
 
 TEST_F(MappingModeTest, ResaveReplacesProfileAndMappingUnderTheSameId) {
-  ASSERT_TRUE(Save(Rows({{"F2", "\"LastName\""}})).finished);
+  const MappingSaveResult result = Save(Rows({{"F2", "\"LastName\""}}));
+  ASSERT_TRUE(result.finished);
+  EXPECT_EQ(result.messages.back(), "Database Synchronization profile saved successfully.");
   const auto profiles = store_.AllProfiles();
   ASSERT_EQ(profiles.size(), 1u);
   EXPECT_EQ(profiles[0].prof_id, stored_.prof_id);
-  EXPECT_EQ(
-      StoredMapping(stored_.prof_id),
-      (std::vector<profile::MappingRow>{{stored_.prof_id, "F2", "\"LastName\"", "SQL_CHAR"}}));
+  EXPECT_EQ(StoredMapping(stored_.prof_id),
+            (std::vector<profile::MappingRow>{{stored_.prof_id, "F2", "LastName", "SQL_CHAR"}}));
 }
 
 TEST_F(MappingModeTest, RefusedResaveLeavesTheStoredProfileAsItWas) {
@@ -196,7 +207,8 @@ TEST_F(MappingModeTest, FailedResaveRollsBackToTheStoredProfile) {
   const MappingSaveResult result = Save(Rows({{"F2", "\"LastName\""}, {"F3", "\"Title\""}}));
   EXPECT_TRUE(result.finished);
   EXPECT_TRUE(result.errors);
-  EXPECT_EQ(result.messages.back(), "Database Synchronization profile created with Errors.");
+  EXPECT_EQ(result.messages.back(),
+            "Database Synchronization profile was not saved; the stored profile is unchanged.");
   ASSERT_EQ(store_.AllProfiles().size(), 1u);
   EXPECT_EQ(store_.AllProfiles()[0], stored_);
   EXPECT_EQ(StoredMapping(stored_.prof_id), stored_mapping_);

@@ -64,6 +64,27 @@ TEST(QueryBuilder, MySqlSourcesGetBareIdentifiers) {
   EXPECT_EQ(page.catalogue(), (std::vector<std::string>{"A.Id", "B.Name"}));
 }
 
+// Field texts become the bare names a mapping stores; stored names of either form read alike.
+TEST(QueryBuilder, FieldTextsAreStoredAsBareColumnNames) {
+  const struct {
+    const char* field_text;
+    const char* stored;
+  } cases[] = {
+      {"\"FirstName\"", "FirstName"},
+      {"FirstName", "FirstName"},
+      {"\"Contacts\".\"First Name\"", "Contacts.First Name"},
+      {"Contacts.FirstName", "Contacts.FirstName"},
+      {"\"Say \"\"Hi\"\"\"", "Say \"Hi\""},
+      {"\"a.b\"", "a.b"},
+      {"\"Straße\"", "Straße"},
+      {"O\"Brien", "O\"Brien"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(StoredColumnName(c.field_text), c.stored) << c.field_text;
+    EXPECT_EQ(StoredColumnName(c.stored), StoredColumnName(c.field_text)) << c.stored;
+  }
+}
+
 TEST(QueryBuilder, FiltersJoinWithTheirOwnOperatorsAndSortsWithCommas) {
   const std::vector<std::string> catalogue = {"\"A\"", "\"B\""};
   const std::string clauses = QueryBuilder::FilterAndSortClauses(

@@ -70,8 +70,11 @@ TEST_F(WizardRulesTest, CategoryChoiceOnTheFirstPage) {
             "Please select valid category");
   EXPECT_EQ(SyncTypePageNext(true, entries, std::nullopt, categories, data).value_or(""),
             "Please select valid category");
-  EXPECT_EQ(SyncTypePageNext(true, entries, 2, categories, data).value_or(""),
-            "Please select valid category");
+  EXPECT_FALSE(SyncTypePageNext(true, entries, 1, categories, data));
+  EXPECT_EQ(data.category_id, 4);
+  // The "Edit Categories..." entry left selected names no category: all contacts.
+  EXPECT_FALSE(SyncTypePageNext(true, entries, 2, categories, data));
+  EXPECT_EQ(data.category_id, 0);
   EXPECT_FALSE(SyncTypePageNext(true, entries, 1, categories, data));
   EXPECT_EQ(data.category_id, 4);
   EXPECT_FALSE(SyncTypePageNext(false, entries, 1, categories, data));

@@ -147,7 +147,7 @@ class WizardSourcesTest : public ::testing::TestWithParam<Server> {
     std::vector<MappingListRow> rows = UnmappedRows(false);
     for (const auto& [field_id, column] : map) {
       for (MappingListRow& row : rows) {
-        if (row.field_id == field_id) row.column = std::string("\"") + column + "\"";
+        if (row.field_id == field_id) row.column = column;
       }
     }
     return rows;
@@ -247,9 +247,9 @@ TEST_P(WizardSourcesTest, EverySyncTypeIsSavedAndReadBackRowByRow) {
   };
   EXPECT_EQ(StoredProfiles(), expected);
 
-  const std::vector<Row> mapping = {{"F2", "\"firstname\"", "SQL_CHAR"},
-                                    {"F4", "\"lastname\"", "SQL_CHAR"},
-                                    {"F45", "\"birthday\"", "SQL_DATE"}};
+  const std::vector<Row> mapping = {{"F2", "firstname", "SQL_CHAR"},
+                                    {"F4", "lastname", "SQL_CHAR"},
+                                    {"F45", "birthday", "SQL_DATE"}};
   for (const auto& p : made) {
     EXPECT_EQ(StoredMapping(p.name), p.sync_type == 5 ? std::vector<Row>{} : mapping) << p.name;
   }
@@ -307,8 +307,7 @@ TEST_P(WizardSourcesTest, MappingModeReplacesTheMappingOrLeavesTheProfileAlone) 
   EXPECT_FALSE(result.errors);
   EXPECT_EQ(StoredProfiles(), profiles);
   EXPECT_EQ(StoredMapping("Add to device"),
-            (std::vector<Row>{{"F16", "\"visits\"", "SQL_INTEGER"},
-                              {"F2", "\"firstname\"", "SQL_CHAR"}}));
+            (std::vector<Row>{{"F16", "visits", "SQL_INTEGER"}, {"F2", "firstname", "SQL_CHAR"}}));
   EXPECT_EQ(StoredMapping("Add to table"), other_mapping);
 }
 

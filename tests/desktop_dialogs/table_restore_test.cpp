@@ -8,6 +8,7 @@
 
 #include <sql.h>
 
+#include "conduit/backups.h"
 #include "db/memory_result_set.h"
 #include "db/odbc_result_set.h"
 #include "db/statements.h"
@@ -197,6 +198,21 @@ TEST_P(TableRestoreTest, DialogModelRestoresTheChosenGenerationOnlyAfterYes) {
   EXPECT_EQ(prompt_.Texts().back(), kNoBackupConnected);
   EXPECT_NE(model.LoadGeneration(7), nullptr);  // out of range: the newest
   EXPECT_EQ(model.generation_index(), 0);
+}
+
+// The conduit writes the backups of "Home/Work" under a safe name; the dialog finds them.
+TEST_P(TableRestoreTest, DialogModelFindsTheBackupsOfANameWithASlash) {
+  profile::ProfileRecord record;
+  record.prof_name = "Home/Work";
+  record.user_name = "Ann/Lee";
+  record.query = "Select Name,Age,Born from people";
+  std::filesystem::create_directories(dir_.path() / "Backup");
+  WriteBackup(conduit::CustomBackupPath(dir_.path(), "Ann/Lee", "Home/Work", 1),
+              {{"Newest", 1, {2001, 1, 1}}});
+  BackupRestoreModel model(linked_, dir_.path(), record);
+  const auto rows = model.LoadGeneration(0);
+  ASSERT_NE(rows, nullptr);
+  EXPECT_EQ(rows->RowCount(), 1);
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, TableRestoreTest,

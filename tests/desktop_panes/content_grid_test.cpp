@@ -78,6 +78,8 @@ TEST(ContentRules, MappedColumnsAreQuotedByDatabaseKind) {
       {"FirstName", true, "FirstName"},
       {"Contacts.FirstName", true, "Contacts.FirstName"},
       {"\"Contacts\".\"FirstName\"", false, "\"Contacts\".\"FirstName\""},
+      {"\"FirstName\"", true, "FirstName"},
+      {"O\"Brien", false, "\"O\"\"Brien\""},
   };
   for (const auto& c : cases) EXPECT_EQ(ContentColumn(c.column, c.bare), c.written) << c.column;
 }

@@ -7,7 +7,7 @@
 namespace velmora::profile {
 namespace {
 
-TEST(QueryText, TableNameIsTheTextBetweenFromAndWhere) {
+TEST(QueryText, TableNameIsTheFromListReadExactly) {
   struct Case {
     const char* query;
     const char* table;
@@ -15,10 +15,23 @@ TEST(QueryText, TableNameIsTheTextBetweenFromAndWhere) {
   const Case cases[] = {
       {"SELECT * FROM \"Contacts\"", "Contacts"},
       {"select * from Contacts where City='Cork'", "Contacts"},
-      {"SELECT a.x, b.y FROM \"A\" , \"B\" WHERE a.id=b.id", "A , B"},
+      {"SELECT a.x, b.y FROM \"A\" , \"B\" WHERE a.id=b.id", "A, B"},
       {"SELECT * FROM  \"Grün Kontakte\"  ", "Grün Kontakte"},
       {"SELECT *\r\nFROM\tPeople\r\nWHERE 1=1", "People"},
       {"SELECT Whereabouts FROM Trips", "Trips"},  // WHERE inside a column name before FROM
+      // A quote inside a quoted name is doubled; it never ends the name nor merges two names.
+      {"SELECT * FROM \"Con\"\"tacts\"", "Con\"tacts"},
+      {"SELECT * FROM \"Con,tacts\"", "Con,tacts"},
+      {"SELECT * FROM \"Con tacts\" WHERE \"from\" = 'FROM x'", "Con tacts"},
+      {"SELECT \"FROM\" FROM `My Table` AS t ORDER BY 1", "My Table"},
+      {"SELECT * FROM People p;", "People"},
+      // Lists that cannot be read for certain name no table.
+      {"SELECT * FROM \"Con\"tacts\"", ""},
+      {"SELECT * FROM \"Contacts", ""},
+      {"SELECT * FROM A JOIN B ON A.id = B.id", ""},
+      {"SELECT * FROM (SELECT * FROM A)", ""},
+      {"SELECT * FROM main.Contacts", ""},
+      {"SELECT * FROM \"\"", ""},
       {"SELECT x", ""},
       {"", ""},
   };

@@ -8,6 +8,7 @@
 #include <set>
 
 #include "conduit/backups.h"
+#include "profile/profile_store.h"
 #include "profile/sync_settings.h"
 #include "tests/conduit/conduit_world.h"
 #include "tests/proof/hostile_values.h"
@@ -17,8 +18,8 @@ namespace {
 
 using ::testing::HasSubstr;
 
-// Quotes, a statement separator, wildcards, blanks and characters beyond the BMP; a double
-// quote is left out of the table name, as the conduit reads table names with them removed.
+// Quotes, a statement separator, wildcards, blanks and characters beyond the BMP (table names
+// with a double quote or a comma have their own test below).
 const std::string kTable = "Kontakte 'O'Reilly'; 100%_ \xF0\x9F\x98\x80 \xF0\xA0\x80\x80";
 const std::string kFirstColumn = "First 'Name'; --";
 const std::string kLastColumn = "Läst_% \xF0\x9F\x98\x80";
@@ -143,6 +144,68 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<HostileRunCase>& info) {
       return std::string(info.param.name);
     });
+
+// Tables whose names differ from a sentinel table only by a quote or a comma: a run writes to
+// exactly the table its query names, or, when the name cannot be read for certain, to none.
+// The handheld's text "NULL" arrives as that text, never as SQL NULL.
+TEST(HostileTableNamesTest, TheRunWritesExactlyTheTableItsQueryNames) {
+  ConduitWorld world;
+  std::string sql;
+  for (const char* table : {"\"Contacts\"", "\"Con\"\"tacts\"", "\"Con,tacts\""}) {
+    sql += std::string("CREATE TABLE ") + table +
+           " (id INTEGER PRIMARY KEY, First TEXT, Last TEXT);INSERT INTO " + table +
+           " (First, Last) VALUES ('old', 'row');";
+  }
+  const std::filesystem::path file = world.MakeSqliteDatabase("names.db", sql);
+  world.SetDeviceContacts({MakeContact("NULL", "O\"Neil"), MakeContact("Ann", "NULL")});
+  auto rows = [&](const std::string& table) {
+    return SqliteRows(file,
+                      "SELECT First || ':' || typeof(First), Last || ':' || typeof(Last) "
+                      "FROM " +
+                          SqlName(table) + " ORDER BY id");
+  };
+  const std::vector<std::string> old_row = {"old:text|row:text"};
+  const std::vector<std::string> new_rows = {"NULL:text|O\"Neil:text", "Ann:text|NULL:text"};
+  struct Case {
+    const char* query;
+    const char* table;  // the one table that changes; none when the run must fail
+  } cases[] = {
+      {"SELECT * FROM \"Con\"\"tacts\"", "Con\"tacts"},
+      {"SELECT * FROM \"Con,tacts\" WHERE First <> ''", "Con,tacts"},
+      {"SELECT * FROM \"Con\"tacts\"", nullptr},
+      {"SELECT * FROM \"Con\", tacts", nullptr},
+  };
+  int n = 0;
+  for (const Case& c : cases) {
+    for (bool statements : {false, true}) {
+      SCOPED_TRACE(std::string(c.query) + (statements ? ", statement writer" : ", cursor writer"));
+      profile::ProfileRecord record;
+      record.prof_name = "Names " + std::to_string(++n);
+      record.db_type = profile::kAccessDatabase;
+      record.db_path = file.parent_path().string() + "/";
+      record.db_dsn = "names.db";
+      record.sync_type = profile::kDeviceOverwritesDesktop;
+      record.query = c.query;
+      const long id =
+          world.AddProfile(record, {{"F2", "First", "SQL_CHAR"}, {"F4", "Last", "SQL_CHAR"}});
+      conduit::RunSettings settings;
+      settings.force_statement_writer = statements;
+      const ConduitRun run = world.Run(false, settings);
+      EXPECT_EQ(run.ending, c.table ? conduit::RunEnding::kSucceeded : conduit::RunEnding::kFailed)
+          << world.LogText();
+      for (const char* table : {"Contacts", "Con\"tacts", "Con,tacts"}) {
+        const bool target = c.table != nullptr && std::string(table) == c.table;
+        EXPECT_EQ(rows(table), target ? new_rows : old_row) << table;
+      }
+      if (c.table) {
+        world.MakeSqliteDatabase("names.db", "DELETE FROM " + SqlName(c.table) + "; INSERT INTO " +
+                                                 SqlName(c.table) +
+                                                 " (First, Last) VALUES ('old', 'row');");
+      }
+      ASSERT_TRUE(profile::ProfileStore(world.ProfileDb()).DeleteProfile(id));
+    }
+  }
+}
 
 // Every file under `root`, as paths relative to it.
 std::set<std::string> FilesUnder(const std::filesystem::path& root) {

@@ -204,10 +204,10 @@ TEST_F(HostileDesktopStatementsTest, MappingOfHostileColumnsIsStoredAsShown) {
   data.table_count = 1;
   std::vector<desktop::MappingListRow> rows = desktop::UnmappedRows(false);
   const std::vector<std::string> values = HostileValues();
-  std::map<std::string, std::string> shown;  // field id → field text
+  std::map<std::string, std::string> shown;  // field id → the column the cell offers
   for (std::size_t i = 0; i < values.size(); ++i) {
     rows[i].column = desktop::QueryBuilder().FieldText("people", values[i], false);
-    shown[rows[i].field_id] = rows[i].column;
+    shown[rows[i].field_id] = desktop::StoredColumnName(rows[i].column);
   }
   desktop::MappingSaver saver(world_.ProfileDb(), store, log);
   const desktop::MappingSaveResult result = saver.Save(

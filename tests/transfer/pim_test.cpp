@@ -180,6 +180,10 @@ TEST(PimReaders, ShortAndLyingFiles) {
       {"count without index", Le16(3), 0},
       {"count larger than the index", Le16(5000) + one.substr(2),
        static_cast<long>((one.size() - 2) / 6)},
+      // A count of 3 over one record and two index entries left empty.
+      {"empty index entries", Le16(3) + one.substr(2, 6) + std::string(12, '\0') + one.substr(8),
+       3},
+      {"a record inside the index", Le16(1) + Le32(2) + Le16(6), 1},
   };
   for (const Case& c : cases) {
     WriteFileBytes(dir / "f.pim", c.bytes);
