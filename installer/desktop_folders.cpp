@@ -1,6 +1,7 @@
 #include "installer/desktop_folders.h"
 
 #include <spawn.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -59,6 +60,11 @@ std::filesystem::path ApplicationsFolder() {
   return home.empty() ? home : home / ".local" / "share" / "applications";
 }
 
+namespace {
+constexpr int kOpenerVerdictMs = 3000;
+constexpr int kOpenerPollMs = 50;
+}  // namespace
+
 std::string FolderUnder(const std::string& folder, const std::string& product_folder) {
   std::string out = folder;
   if (out.empty() || out.back() != '/') out.push_back('/');
@@ -71,14 +77,31 @@ std::string DefaultInstallationFolder(const std::string& product_folder) {
   return FolderUnder(base.string(), product_folder);
 }
 
-bool OpenWithDesktop(const std::filesystem::path& file) {
+bool OpenWithDesktop(const std::filesystem::path& file, std::string* why) {
+  auto fail = [why](std::string reason) {
+    if (why) *why = std::move(reason);
+    return false;
+  };
+  std::error_code error;
+  if (!std::filesystem::is_regular_file(file, error)) return fail("the file is missing");
   const std::string path = file.string();
   char program[] = "xdg-open";
   char* argv[] = {program, const_cast<char*>(path.c_str()), nullptr};
   pid_t pid = 0;
-  // Not waited for: some openers stay until their window closes, and the installer ends soon
-  // after it opens its files.
-  return ::posix_spawnp(&pid, program, nullptr, nullptr, argv, environ) == 0;
+  if (::posix_spawnp(&pid, program, nullptr, nullptr, argv, environ) != 0) {
+    return fail("xdg-open could not be started");
+  }
+  // Some openers stay until their window closes: only a quick end tells whether it failed. A
+  // child still running after the wait is left to end on its own.
+  for (int waited_ms = 0; waited_ms < kOpenerVerdictMs; waited_ms += kOpenerPollMs) {
+    int status = 0;
+    if (::waitpid(pid, &status, WNOHANG) == pid) {
+      if (WIFEXITED(status) && WEXITSTATUS(status) == 0) return true;
+      return fail("xdg-open found no program to open it");
+    }
+    ::usleep(kOpenerPollMs * 1000);
+  }
+  return true;
 }
 
 }  // namespace velmora::installer

@@ -22,8 +22,9 @@ std::string DefaultInstallationFolder(const std::string& product_folder);
 // `folder` with a "/" appended when it lacks one, then `product_folder`.
 std::string FolderUnder(const std::string& folder, const std::string& product_folder);
 
-// Opens a file with the desktop's associated program (xdg-open) without waiting for it; false
-// when xdg-open could not be started.
-bool OpenWithDesktop(const std::filesystem::path& file);
+// Opens a file with the desktop's associated program (xdg-open). Waits a moment for xdg-open
+// to give up (no such file, nothing opens it) but not for the opener it starts; false with the
+// reason in `why` when the file is missing, xdg-open could not start or it ended with an error.
+bool OpenWithDesktop(const std::filesystem::path& file, std::string* why = nullptr);
 
 }  // namespace velmora::installer

@@ -44,8 +44,12 @@ int RunInstallWizard(int argc, char** argv, const std::filesystem::path& source_
   QApplication app(argc, argv);
   const SetupScript script(source_directory / kScriptFileName);
   InstallerState state = StartUp(script, source_directory);
-  CInstallWizard wizard(script, state,
-                        [](const std::filesystem::path& file) { OpenWithDesktop(file); });
+  CInstallWizard wizard(script, state, [](const std::filesystem::path& file) {
+    std::string why;
+    if (OpenWithDesktop(file, &why)) return;
+    prompt::ShowMessage("Unable to open " + file.string() + ": " + why, kMessageCaption,
+                        prompt::Icon::kExclamation);
+  });
   prompt::QtPrompt windowed(&wizard);
   prompt::SetCurrentPrompt(&windowed);
   wizard.exec();

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "installer/desktop_folders.h"
 #include "installer/script_ids.h"
 #include "tests/support/temp_dir.h"
 
@@ -106,6 +107,34 @@ TEST(InstallNames, LanguageFilesLoseTheirThreeCharacterPrefix) {
   EXPECT_EQ(LanguageTargetName("de-readme.txt"), "readme.txt");
   EXPECT_EQ(LanguageTargetName("en_"), "");
   EXPECT_EQ(LanguageTargetName("x"), "");
+}
+
+// An opener that cannot open the release notes is said, not passed over: xdg-open stood in by
+// a script that ends as the real one would.
+TEST(OpenWithDesktop, SaysWhyAFileCouldNotBeOpened) {
+  TempDir dir;
+  const std::filesystem::path notes = dir / "ReleaseNotes.txt";
+  velmora::testing::WriteFileBytes(notes, "notes");
+  const std::string old_path = std::getenv("PATH") ? std::getenv("PATH") : "";
+  ::setenv("PATH", dir.path().c_str(), 1);
+  const struct {
+    const char* opener;
+    const char* file;
+    bool opened;
+  } cases[] = {
+      {"exit 0", "ReleaseNotes.txt", true},
+      {"exit 3", "ReleaseNotes.txt", false},
+      {"exit 0", "Missing.txt", false},
+  };
+  for (const auto& c : cases) {
+    velmora::testing::WriteFileBytes(dir / "xdg-open",
+                                     std::string("#!/bin/sh\n") + c.opener + "\n");
+    std::filesystem::permissions(dir / "xdg-open", std::filesystem::perms::owner_all);
+    std::string why;
+    EXPECT_EQ(OpenWithDesktop(dir / c.file, &why), c.opened) << c.opener << " " << c.file;
+    EXPECT_EQ(why.empty(), c.opened) << why;
+  }
+  ::setenv("PATH", old_path.c_str(), 1);
 }
 
 }  // namespace
