@@ -1,6 +1,7 @@
 #include "conduit/conduit_log.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <string>
@@ -21,6 +22,10 @@ void AppendToConduitLog(const std::filesystem::path& log_file, std::string_view 
   // The log names contacts and databases: private to the user.
   int fd = ::open(log_file.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600);
   if (fd < 0) return;
+  // A log cut short by a full disk or a crash can end in half a unit; every later entry would
+  // then read as garbage. One zero byte completes that unit and realigns what follows.
+  struct stat info {};
+  if (::fstat(fd, &info) == 0 && info.st_size % 2 != 0) bytes.insert(bytes.begin(), '\0');
   const char* data = bytes.data();
   std::size_t left = bytes.size();
   while (left > 0) {

@@ -46,6 +46,8 @@ int RunUnattended(bool backup) {
         } else if (session.Synchronize()) {
           status = session.WaitForRun() == RunEnding::kSucceeded ? kExitSucceeded : kExitFailed;
         } else {
+          std::fprintf(stderr, "tavrill: the owner's profiles cannot be listed; see %s\n",
+                       session.LogFile().c_str());
           status = kExitFailed;
         }
         break;

@@ -4,6 +4,7 @@
 #include <cctype>
 #include <vector>
 
+#include "db/sql_words.h"
 #include "platform/text/utf.h"
 
 namespace velmora::db {
@@ -14,23 +15,6 @@ namespace {
 constexpr std::array<std::string_view, 6> kUnpageableWords = {"LIMIT", "OFFSET", "FETCH",
                                                               "FOR",   "INTO",   "PROCEDURE"};
 
-bool IsWordCharacter(char c) {
-  return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '_';
-}
-
-char ClosingQuote(char c) {
-  switch (c) {
-    case '"':
-    case '\'':
-    case '`':
-      return c;
-    case '[':
-      return ']';
-    default:
-      return 0;
-  }
-}
-
 // The words of `sql` outside quotes and parentheses, upper-cased; nothing when the text holds
 // a comment, an unclosed quote or parenthesis, or a semicolon before its end.
 std::optional<std::vector<std::string>> OuterWords(std::string_view sql) {
@@ -39,7 +23,7 @@ std::optional<std::vector<std::string>> OuterWords(std::string_view sql) {
   std::size_t i = 0;
   while (i < sql.size()) {
     const char c = sql[i];
-    if (const char closing = ClosingQuote(c); closing != 0) {
+    if (const char closing = ClosingSqlQuote(c); closing != 0) {
       const std::size_t end = sql.find(closing, i + 1);
       if (end == std::string_view::npos) return std::nullopt;
       i = end + 1;
@@ -49,12 +33,12 @@ std::optional<std::vector<std::string>> OuterWords(std::string_view sql) {
     if (two == "--" || two == "/*" || c == '#' || c == ';') return std::nullopt;
     if (c == '(') ++depth;
     if (c == ')' && --depth < 0) return std::nullopt;
-    if (!IsWordCharacter(c)) {
+    if (!IsSqlWordCharacter(c)) {
       ++i;
       continue;
     }
     const std::size_t start = i;
-    while (i < sql.size() && IsWordCharacter(sql[i])) ++i;
+    while (i < sql.size() && IsSqlWordCharacter(sql[i])) ++i;
     if (depth == 0) words.push_back(text::AsciiUpper(sql.substr(start, i - start)));
   }
   if (depth != 0) return std::nullopt;

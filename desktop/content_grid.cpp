@@ -4,6 +4,7 @@
 #include <cctype>
 
 #include "db/sql_literal.h"
+#include "db/sql_words.h"
 #include "db/view_result_set.h"
 #include "desktop/desktop_session.h"
 #include "desktop/grid/result_set_table_model.h"
@@ -21,41 +22,24 @@ constexpr std::size_t kShortestColumnName = 2;
 constexpr std::array<std::string_view, 5> kTailWords = {"WHERE", "GROUP", "ORDER", "HAVING",
                                                         "LIMIT"};
 
-bool IsWordCharacter(char c) {
-  return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '_';
-}
-
-char ClosingQuote(char c) {
-  switch (c) {
-    case '"':
-    case '\'':
-    case '`':
-      return c;
-    case '[':
-      return ']';
-    default:
-      return 0;
-  }
-}
-
 // Calls `visit(word, position)` for every word outside quoted text until it returns true;
 // returns that word's position, or npos.
 template <typename Visit>
 std::size_t FindWord(std::string_view text, std::size_t from, Visit visit) {
   std::size_t i = from;
   while (i < text.size()) {
-    if (const char closing = ClosingQuote(text[i]); closing != 0) {
+    if (const char closing = db::ClosingSqlQuote(text[i]); closing != 0) {
       const std::size_t end = text.find(closing, i + 1);
       if (end == std::string_view::npos) return std::string_view::npos;
       i = end + 1;
       continue;
     }
-    if (!IsWordCharacter(text[i])) {
+    if (!db::IsSqlWordCharacter(text[i])) {
       ++i;
       continue;
     }
     const std::size_t start = i;
-    while (i < text.size() && IsWordCharacter(text[i])) ++i;
+    while (i < text.size() && db::IsSqlWordCharacter(text[i])) ++i;
     if (visit(text::AsciiUpper(text.substr(start, i - start)))) return start;
   }
   return std::string_view::npos;

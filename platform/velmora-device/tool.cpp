@@ -247,7 +247,10 @@ int Contacts(const Args& args, std::ostream& out, std::ostream& err) {
   }
   if (action == "count") {
     const auto count = store->Count();
-    if (!count) return 1;
+    if (!count) {
+      err << "velmora-device: cannot read the contacts\n";
+      return 1;
+    }
     out << *count << "\n";
     return 0;
   }

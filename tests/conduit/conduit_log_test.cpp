@@ -36,6 +36,16 @@ TEST(ConduitLog, NeverTruncatesWhatIsThere) {
   EXPECT_EQ(testing::ReadFileBytes(file), Utf16Le(u"earlier run\r\nlater run"));
 }
 
+TEST(ConduitLog, ALogCutInHalfAUnitIsRealignedBeforeTheNextEntry) {
+  testing::TempDir dir;
+  const auto file = dir / "ContactConduitlog.log";
+  testing::WriteFileBytes(file, Utf16Le(u"cut") + "x");
+  AppendToConduitLog(file, "\r\nnext run");
+  const std::string bytes = testing::ReadFileBytes(file);
+  ASSERT_EQ(bytes.size() % 2, 0u);
+  EXPECT_EQ(bytes.substr(bytes.size() - 20), Utf16Le(u"\r\nnext run"));
+}
+
 TEST(ConduitLog, AppendsFromSeveralThreadsStayWhole) {
   testing::TempDir dir;
   ConduitLog log(dir / "log");

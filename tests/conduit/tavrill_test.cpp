@@ -80,6 +80,13 @@ TEST_F(TavrillTest, UnattendedRunThatFailsExitsWithOne) {
   EXPECT_THAT(world_.LogText(), ::testing::HasSubstr("An error occured while syncing"));
 }
 
+TEST_F(TavrillTest, UnattendedRunOnADamagedProfileDatabaseSaysWhereToLook) {
+  WriteFileBytes(world_.AppFolder() / "Orvendel.mdb", "");
+  Outcome run = RunTavrill("--unattended 2>&1");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_THAT(run.out, ::testing::HasSubstr("ContactConduitlog.log"));
+}
+
 TEST_F(TavrillTest, DisconnectEndsAtOnce) {
   EXPECT_EQ(RunTavrill("disconnect").status, 0);
   EXPECT_EQ(RunTavrill("'\"DISCONNECT\"'").status, 0);

@@ -132,6 +132,21 @@ TEST_F(DeviceToolTest, ImportsListsCountsAndClearsContacts) {
   EXPECT_THAT(bad.err, HasSubstr("\"Nickname\" names no contact field"));
 }
 
+TEST_F(DeviceToolTest, ADamagedContactsStoreIsSaidSoByEveryReadingAction) {
+  WriteFileBytes(dir_ / "in.csv", "First\r\nBob\r\nCarla\r\n");
+  ASSERT_EQ(Tool({"contacts", handheld_dir(), "import", (dir_ / "in.csv").string()}).code, 0);
+  // Everything past the schema page is overwritten: the store opens but its rows cannot be read.
+  std::string bytes = ReadFileBytes(dir_ / "hh" / "contacts.db");
+  ASSERT_GT(bytes.size(), 4096u);
+  bytes.replace(4096, std::string::npos, bytes.size() - 4096, '\xff');
+  WriteFileBytes(dir_ / "hh" / "contacts.db", bytes);
+  for (const char* action : {"count", "list"}) {
+    const auto run = Tool({"contacts", handheld_dir(), action});
+    EXPECT_EQ(run.code, 1) << action;
+    EXPECT_THAT(run.err, HasSubstr("cannot read the contacts")) << action;
+  }
+}
+
 TEST_F(DeviceToolTest, ConnectAttachesAddsThePartnershipAndRunsTheRegisteredCommands) {
   const auto marker = dir_ / "ran connect";
   registry::WriteString(registry::Hive::kLocalMachine, handheld::kAutoStartOnConnectKey, "Tavrill",
