@@ -40,7 +40,7 @@ struct RunTarget {
 using Slots = std::vector<transfer::PimValue>;
 
 std::string QuoteName(const RunTarget& target, std::string_view name) {
-  return target.bare_names ? std::string(name) : db::QuoteIdentifier(name);
+  return db::SourceIdentifier(name, target.bare_names);
 }
 
 // False when the delete failed: the new rows must then not be added to the old ones.

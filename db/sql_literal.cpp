@@ -14,6 +14,17 @@ bool OnlyDigits(std::string_view text) {
   return true;
 }
 
+// A name MySQL reads without quotes: ASCII letters, digits, "_" and "$" and any non-ASCII
+// letter, and not digits alone.
+bool IsPlainMySqlName(std::string_view name) {
+  for (unsigned char c : name) {
+    const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+                       c == '_' || c == '$' || c >= 0x80;
+    if (!plain) return false;
+  }
+  return !name.empty() && !OnlyDigits(name);
+}
+
 // Digits as a decimal integer literal: leading zeros dropped, empty as 0. Long runs of digits
 // (phone numbers) are written out whole rather than wrapped or clamped to 32 bits, so the
 // database either stores the number or refuses it.
@@ -67,18 +78,30 @@ std::string QuoteIdentifier(std::string_view name) {
 }
 
 std::string SourceIdentifier(std::string_view name, bool mysql_source) {
-  return mysql_source ? std::string(name) : QuoteIdentifier(name);
+  if (!mysql_source) return QuoteIdentifier(name);
+  if (IsPlainMySqlName(name)) return std::string(name);
+  // Anything else (a blank, a quote, a hyphen) is read by MySQL only between backquotes.
+  std::string out = "`";
+  for (char c : name) {
+    if (c == '`') out.push_back('`');
+    out.push_back(c);
+  }
+  out.push_back('`');
+  return out;
 }
 
 std::string BareIdentifier(std::string_view stored) {
-  if (stored.size() < 2 || stored.front() != '"' || stored.back() != '"')
+  if (stored.size() < 2 || stored.front() != stored.back() ||
+      (stored.front() != '"' && stored.front() != '`')) {
     return std::string(stored);
+  }
+  const char quote = stored.front();
   std::string bare;
   const std::string_view inner = stored.substr(1, stored.size() - 2);
   for (std::size_t i = 0; i < inner.size(); ++i) {
-    if (inner[i] == '"') {
-      // A lone quote inside cannot come from QuoteIdentifier: the name was never quoted by us.
-      if (i + 1 >= inner.size() || inner[i + 1] != '"') return std::string(stored);
+    if (inner[i] == quote) {
+      // A lone quote inside cannot come from quoting: the name was never quoted by us.
+      if (i + 1 >= inner.size() || inner[i + 1] != quote) return std::string(stored);
       ++i;
     }
     bare.push_back(inner[i]);

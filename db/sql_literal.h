@@ -20,12 +20,14 @@ std::string QuoteText(std::string_view text);
 std::string QuoteIdentifier(std::string_view name);
 
 // An identifier of a user's database as a statement names it: bare for MySQL sources (which
-// read double quotes as text), quoted by `QuoteIdentifier` for every other source.
+// read double quotes as text), quoted by `QuoteIdentifier` for every other source. A MySQL name
+// that cannot stand bare (a blank, a quote, a hyphen in it) goes between backquotes.
 std::string SourceIdentifier(std::string_view name, bool mysql_source);
 
-// A column name as a profile stores it, made bare: a name kept between double quotes (with inner
-// quotes doubled) loses them; any other name is returned as it is. Mapped names are stored bare
-// and quoted only where a statement is built; this reads the quoted form that older profiles hold.
+// A column name as a profile stores it, made bare: a name kept between double quotes or
+// backquotes (with inner quotes doubled) loses them; any other name is returned as it is. Mapped
+// names are stored bare and quoted only where a statement is built; this reads the quoted form that
+// older profiles hold.
 std::string BareIdentifier(std::string_view stored);
 
 // The literal for a value in a column of type `db_data_type` ("SQL_CHAR", "SQL_INTEGER", …):

@@ -84,6 +84,28 @@ TEST(ConduitMappingForms, BareAndQuotedNamesMoveEveryMappedField) {
   }
 }
 
+TEST(ConduitMappingForms, QuotedNamesBringTheHandheldContactsIntoTheTable) {
+  for (int sync_type : {profile::kDeviceAddsDesktop, profile::kDeviceOverwritesDesktop}) {
+    SCOPED_TRACE("type " + std::to_string(sync_type));
+    std::vector<Mapping> mappings;
+    for (const Fed& fed : kFed) {
+      mappings.push_back({fed.field_id, db::QuoteIdentifier(fed.column), "SQL_CHAR"});
+    }
+    PeopleWorld people(sync_type, mappings);
+    ConduitWorld& world = people.world;
+    world.SetDeviceContacts({MakeContact("Zo\xC3\xAB", "\xC3\x93 Briain")});
+    ConduitRun run = world.Run();
+    ASSERT_EQ(run.ending, conduit::RunEnding::kSucceeded) << world.LogText();
+    std::vector<std::string> expected = {"Zo\xC3\xAB|\xC3\x93 Briain"};
+    if (sync_type == profile::kDeviceAddsDesktop) {
+      expected.insert(expected.begin(), {"Se\xC3\xA1n|O'Brien", "Mia|Weber"});
+    }
+    EXPECT_EQ(SqliteRows(world.Root() / "data" / "people.db",
+                         "SELECT FirstName, \"Last Name\" FROM People ORDER BY ID"),
+              expected);
+  }
+}
+
 TEST(ConduitMapping, QueryChoosingSomeColumnsFeedsEachFieldFromItsOwnColumn) {
   PeopleWorld people(profile::kDesktopOverwritesDevice,
                      {{"F2", "FirstName", "SQL_CHAR"}, {"F20", "E-mail", "SQL_CHAR"}});

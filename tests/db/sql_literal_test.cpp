@@ -94,6 +94,9 @@ TEST(Identifiers, StoredNamesComeBackBareAndQuoteBackExactly) {
       {"\"\"", ""},
       {"Prénom Ünï", "Prénom Ünï"},
       {"\"First \"\"x\"\" Name\"", "First \"x\" Name"},
+      {"`First Name`", "First Name"},
+      {"`a``b`", "a`b"},
+      {"`a`b`", "`a`b`"},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(BareIdentifier(c.stored), c.bare) << c.stored;
@@ -102,7 +105,18 @@ TEST(Identifiers, StoredNamesComeBackBareAndQuoteBackExactly) {
     }
   }
   EXPECT_EQ(SourceIdentifier("a\"b", false), "\"a\"\"b\"");
-  EXPECT_EQ(SourceIdentifier("a b", true), "a b");
+  // MySQL: plain names bare, the others between backquotes.
+  const struct {
+    const char* name;
+    const char* mysql;
+  } mysql[] = {{"FirstName", "FirstName"}, {"Pr\xC3\xA9nom", "Pr\xC3\xA9nom"},
+               {"a b", "`a b`"},           {"a\"b", "`a\"b`"},
+               {"a`b", "`a``b`"},          {"E-mail", "`E-mail`"},
+               {"2024", "`2024`"},         {"", "``"}};
+  for (const auto& c : mysql) {
+    EXPECT_EQ(SourceIdentifier(c.name, true), c.mysql) << c.name;
+    EXPECT_EQ(BareIdentifier(SourceIdentifier(c.name, true)), c.name) << c.name;
+  }
 }
 
 }  // namespace
