@@ -17,16 +17,18 @@ namespace {
 
 constexpr std::size_t kBufferLimit = 1 << 20;
 
-// A fresh name in the target's folder: ".<leaf>.<pid>.<counter><random><ending>".
+// A fresh name in the target's folder: ".<leaf>.<pid>.<counter><salt><ending>". The salt, drawn
+// once per process, keeps a reused pid from meeting a killed writer's leftovers. No thread-local
+// state: this code is also linked into libraries that are loaded and unloaded at run time.
 std::filesystem::path FreshNameFor(const std::filesystem::path& target, const std::string& ending) {
   static std::atomic<unsigned> counter{0};
-  static thread_local std::mt19937 random{std::random_device{}()};
+  static const unsigned salt = std::random_device{}() % 100000;
   // Appended piece by piece: GCC 12 at -O3 warns falsely (-Wrestrict) on a chain of '+'.
   std::string leaf(1, '.');
   leaf.append(target.filename().string());
   leaf.append(1, '.').append(std::to_string(getpid()));
   leaf.append(1, '.').append(std::to_string(counter++));
-  leaf.append(std::to_string(random() % 100000));
+  leaf.append(std::to_string(salt));
   leaf.append(ending.empty() ? std::string(".tmp") : ending);
   return target.parent_path() / leaf;
 }

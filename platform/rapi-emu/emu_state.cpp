@@ -14,8 +14,11 @@
 namespace velmora::rapi_emu {
 namespace {
 
-thread_local DWORD last_error = 0;
-thread_local HRESULT rapi_error = RAPI_S_OK;
+// Initial-exec: the two codes live in the static TLS space kept for libraries loaded at run time,
+// not in a block allocated on first use; LeakSanitizer misreads such blocks of this library at
+// exit and stops the process.
+[[gnu::tls_model("initial-exec")]] thread_local DWORD last_error = 0;
+[[gnu::tls_model("initial-exec")]] thread_local HRESULT rapi_error = RAPI_S_OK;
 
 constexpr std::size_t kMaxPath = 259;
 

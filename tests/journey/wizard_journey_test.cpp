@@ -8,6 +8,7 @@
 
 #include <filesystem>
 #include <sstream>
+#include <vector>
 
 #include "profile/sync_settings.h"
 #include "tests/journey/journey_world.h"
@@ -31,14 +32,18 @@ struct Source {
   std::array<std::string, 4> columns;
 };
 
-const Source kSources[] = {
-    {Kind::kSqliteFile, "SQLite", true, kFancyColumns},
-    {Kind::kCsv, "CSV", false, kFancyColumns},
-    {Kind::kDbase, "dBase", true, {"FIRSTNAME", "LASTNAME", "EMAIL", "WORKTEL"}},
-    {Kind::kExcel, "Excel", false, {"FirstName", "LastName", "Email", "Phone"}},
-    {Kind::kPostgres, "PostgreSQL", true, kFancyColumns},
-    {Kind::kMariaDb, "MariaDB", true, kFancyColumns},
-};
+// Built on first use: the shared column names are another file's global.
+const std::vector<Source>& Sources() {
+  static const std::vector<Source> sources = {
+      {Kind::kSqliteFile, "SQLite", true, kFancyColumns},
+      {Kind::kCsv, "CSV", false, kFancyColumns},
+      {Kind::kDbase, "dBase", true, {"FIRSTNAME", "LASTNAME", "EMAIL", "WORKTEL"}},
+      {Kind::kExcel, "Excel", false, {"FirstName", "LastName", "Email", "Phone"}},
+      {Kind::kPostgres, "PostgreSQL", true, kFancyColumns},
+      {Kind::kMariaDb, "MariaDB", true, kFancyColumns},
+  };
+  return sources;
+}
 
 People TabSeparated(const std::string& text, bool header) {
   People people;
@@ -198,7 +203,7 @@ TEST(WizardJourney, EveryKindOfSourceAndSyncTypeMovesTheMappedValues) {
   JourneyWorld world;
   const int types[] = {profile::kDesktopAddsDevice, profile::kDesktopOverwritesDevice,
                        profile::kDeviceAddsDesktop, profile::kDeviceOverwritesDesktop};
-  for (const Source& source : kSources) {
+  for (const Source& source : Sources()) {
     DesktopSource desktop(source, world.data() / source.name);
     for (int type : types) {
       SCOPED_TRACE(std::string(source.name) + ", sync type " + std::to_string(type));
