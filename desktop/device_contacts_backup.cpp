@@ -10,6 +10,7 @@
 #include "device/desktop_settings.h"
 #include "device/device_connection.h"
 #include "device/device_files.h"
+#include "platform/files/private_folder.h"
 #include "platform/prompt/prompt.h"
 #include "profile/field_catalogue.h"
 #include "transfer/device_backup.h"
@@ -132,9 +133,8 @@ DeviceBackupResult DeviceContactsBackup::FetchAndWrite(std::string_view owner) {
 
   const std::filesystem::path export_copy = ExportCopy(owner);
   const std::string device_export = DevicePath(device::kExportFile);
-  std::error_code folder_error;
-  std::filesystem::create_directories(export_copy.parent_path(), folder_error);
-  if (folder_error || !device::CopyFileFromDeviceInOnePiece(rapi_, device_export, export_copy)) {
+  const bool folder_made = files::CreatePrivateFolders(export_copy.parent_path());
+  if (!folder_made || !device::CopyFileFromDeviceInOnePiece(rapi_, device_export, export_copy)) {
     device::DeleteDeviceFile(rapi_, device_export);
     return DeviceBackupResult::kCopyFailed;
   }

@@ -6,6 +6,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -104,6 +106,7 @@ class DeviceContactsBackupTest : public ::testing::Test {
 };
 
 TEST_F(DeviceContactsBackupTest, BackupHoldsEveryContactAndLeavesNoScratchFiles) {
+  const mode_t usual_umask = ::umask(022);
   ASSERT_TRUE(
       Store().Apply({false, std::nullopt, {MakeContact("Ann", "Lee"), MakeContact("Bo", "Ng")}}));
 
@@ -115,6 +118,14 @@ TEST_F(DeviceContactsBackupTest, BackupHoldsEveryContactAndLeavesNoScratchFiles)
   EXPECT_FALSE(progress_.open);
   EXPECT_FALSE(std::filesystem::exists(Commands().ExportCopy("Ann Lee")));
   EXPECT_FALSE(std::filesystem::exists(handheld_.device_file("My Documents/Contact/Contact1.pim")));
+  // The owner's work folder holds contacts while the export is read: private to the user.
+  for (const auto& folder : {Commands().ExportCopy("Ann Lee").parent_path(),
+                             Commands().ExportCopy("Ann Lee").parent_path().parent_path()}) {
+    struct stat info {};
+    ASSERT_EQ(::stat(folder.c_str(), &info), 0) << folder;
+    EXPECT_EQ(info.st_mode & 0777, 0700u) << folder;
+  }
+  ::umask(usual_umask);
 }
 
 TEST_F(DeviceContactsBackupTest, BackupOfAnEmptyHandheldHasNoRecords) {
