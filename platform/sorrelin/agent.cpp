@@ -158,6 +158,7 @@ class Agent {
       Log("export: " + problem);
       return false;
     }
+    for (const std::string& cut : ExportCuts(*contacts)) Log("export: value cut: " + cut);
     Log("export: wrote " + std::to_string(contacts->size()) + " contacts to Contact1.pim");
     return true;
   }

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "platform/text/utf.h"
 #include "transfer/automation_date.h"
 #include "transfer/pdb_reader.h"
 #include "transfer/pim_writer.h"
@@ -131,6 +132,20 @@ bool WriteExport(const std::filesystem::path& file, const std::vector<Contact>& 
     return false;
   }
   return true;
+}
+
+std::vector<std::string> ExportCuts(const std::vector<Contact>& contacts) {
+  std::vector<std::string> cuts;
+  for (std::size_t r = 0; r < contacts.size(); ++r) {
+    for (std::size_t i = 0; i < transfer::PimContact{}.texts.size(); ++i) {
+      const std::size_t units = text::Utf8ToUtf16(contacts[r].fields[i]).size();
+      if (units <= transfer::kPimMaxTextUnits) continue;
+      cuts.push_back("record " + std::to_string(r + 1) + ", field " + std::to_string(i + 1) + ": " +
+                     std::to_string(transfer::kPimMaxTextUnits) + " of " + std::to_string(units) +
+                     " characters kept");
+    }
+  }
+  return cuts;
 }
 
 }  // namespace velmora::sorrelin

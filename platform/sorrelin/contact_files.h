@@ -24,4 +24,8 @@ std::optional<std::vector<handheld::Contact>> ReadBackupContacts(const std::file
 bool WriteExport(const std::filesystem::path& file, const std::vector<handheld::Contact>& contacts,
                  std::string* problem);
 
+// One line for each text of `contacts` longer than the export keeps ("record R, field F: K of N
+// characters kept"), so that what does not travel whole is said.
+std::vector<std::string> ExportCuts(const std::vector<handheld::Contact>& contacts);
+
 }  // namespace velmora::sorrelin

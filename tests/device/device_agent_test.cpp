@@ -164,6 +164,15 @@ TEST_F(DeviceAgentTest, ExportAndBackupWriteEveryContactInOrder) {
   }
 }
 
+TEST_F(DeviceAgentTest, AValueTheExportCannotHoldWholeIsLogged) {
+  Contact long_note = MakeContact("Long", "Note");
+  long_note.fields[40] = std::string(20000, 'x');
+  ASSERT_TRUE(Store().Apply({false, std::nullopt, {MakeContact("Short", "One"), long_note}}));
+  EXPECT_EQ(Run(kAgentExport), AgentRun::kFinished);
+  const std::string log = ReadFileBytes(handheld_.device_file("Windows/Sorrelin.log"));
+  EXPECT_THAT(log, ::testing::HasSubstr("value cut: record 2, field 41: 16382 of 20000"));
+}
+
 TEST_F(DeviceAgentTest, RestoreReplacesEveryContactByTheBackup) {
   ASSERT_TRUE(Store().Apply({false, std::nullopt, {MakeContact("Gone", "Soon")}}));
   SendPdb({MakeContact("Back", "Again", "Business"), MakeContact("Second", "Row")}, "");
