@@ -135,6 +135,30 @@ TEST_P(ResultSetTest, ShowsEachValueByTypeAfterAMoveToAnyRow) {
   EXPECT_EQ(rs_.ValueText(5, 0), "");
 }
 
+TEST_P(ResultSetTest, AForwardReaderReadsWhatTheScrollableOneReads) {
+  ASSERT_TRUE(OpenPeople()) << rs_.ErrorReport();
+  OdbcResultSet forward;
+  ASSERT_TRUE(forward.OpenForward(connection_, "SELECT * FROM People ORDER BY id"))
+      << forward.ErrorReport();
+  ASSERT_EQ(forward.RowCount(), rs_.RowCount());
+  ASSERT_EQ(forward.ColumnCount(), rs_.ColumnCount());
+  // Rows in turn, one skipped; columns right to left and a value twice, typed and as text.
+  for (const long row : {0L, 1L, 3L, 4L}) {
+    SCOPED_TRACE(row);
+    ASSERT_TRUE(rs_.MoveToRow(row));
+    ASSERT_TRUE(forward.MoveToRow(row));
+    ASSERT_TRUE(forward.MoveToRow(row)) << "staying on the row";
+    for (int c = rs_.ColumnCount() - 1; c >= 0; --c) {
+      EXPECT_EQ(forward.ValueText(row, c), rs_.ValueText(row, c)) << c;
+      EXPECT_EQ(forward.GetValue(c), rs_.GetValue(c)) << c;
+      EXPECT_EQ(forward.ValueText(row, c), rs_.ValueText(row, c)) << c << " read again";
+    }
+  }
+  EXPECT_FALSE(forward.MoveToRow(2)) << "no way back";
+  EXPECT_FALSE(forward.MoveToRow(5));
+  EXPECT_TRUE(IsNull(forward.GetValue(0)));
+}
+
 TEST_P(ResultSetTest, CutsDisplayTextToTheValueBufferButNotTheWholeValue) {
   ASSERT_TRUE(OpenPeople());
   ASSERT_TRUE(rs_.MoveToRow(3));
