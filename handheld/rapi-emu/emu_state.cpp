@@ -1,4 +1,4 @@
-#include "platform/rapi-emu/emu_state.h"
+#include "handheld/rapi-emu/emu_state.h"
 
 #include <fcntl.h>
 #include <sys/eventfd.h>
@@ -7,8 +7,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "platform/handheld/attachment.h"
-#include "platform/handheld/handheld_layout.h"
+#include "handheld/store/attachment.h"
+#include "handheld/store/handheld_layout.h"
 #include "platform/text/utf.h"
 
 namespace velmora::rapi_emu {

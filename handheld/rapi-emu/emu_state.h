@@ -16,9 +16,9 @@
 #include <variant>
 #include <vector>
 
-#include "platform/handheld/device_registry.h"
-#include "platform/handheld/link_state.h"
-#include "platform/rapi-emu/rapi_abi.h"
+#include "handheld/store/device_registry.h"
+#include "handheld/store/link_state.h"
+#include "device/rapi_abi.h"
 
 namespace velmora::rapi_emu {
 

@@ -5,9 +5,9 @@
 
 #include <cerrno>
 
-#include "platform/handheld/device_path.h"
-#include "platform/handheld/handheld_layout.h"
-#include "platform/rapi-emu/emu_state.h"
+#include "handheld/store/device_path.h"
+#include "handheld/store/handheld_layout.h"
+#include "handheld/rapi-emu/emu_state.h"
 
 #define RAPI_EXPORT extern "C" __attribute__((visibility("default")))
 

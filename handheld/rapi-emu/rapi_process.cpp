@@ -11,9 +11,9 @@
 #include <cerrno>
 #include <thread>
 
-#include "platform/handheld/handheld_layout.h"
-#include "platform/handheld/link_state.h"
-#include "platform/rapi-emu/emu_state.h"
+#include "handheld/store/handheld_layout.h"
+#include "handheld/store/link_state.h"
+#include "handheld/rapi-emu/emu_state.h"
 
 #define RAPI_EXPORT extern "C" __attribute__((visibility("default")))
 

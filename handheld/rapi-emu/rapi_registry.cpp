@@ -2,7 +2,7 @@
 // the device, the access mask is not checked.
 #include <cstring>
 
-#include "platform/rapi-emu/emu_state.h"
+#include "handheld/rapi-emu/emu_state.h"
 
 #define RAPI_EXPORT extern "C" __attribute__((visibility("default")))
 

@@ -1,5 +1,5 @@
 // Connection entry points and the error codes of the emulated RAPI library.
-#include "platform/rapi-emu/emu_state.h"
+#include "handheld/rapi-emu/emu_state.h"
 
 #define RAPI_EXPORT extern "C" __attribute__((visibility("default")))
 

@@ -1,4 +1,4 @@
-#include "platform/sorrelin/agent.h"
+#include "handheld/sorrelin/agent.h"
 
 #include <unistd.h>
 
@@ -6,12 +6,12 @@
 #include <optional>
 #include <string>
 
-#include "platform/handheld/contact_store.h"
-#include "platform/handheld/device_path.h"
-#include "platform/handheld/device_registry.h"
-#include "platform/handheld/handheld_layout.h"
-#include "platform/handheld/link_state.h"
-#include "platform/sorrelin/contact_files.h"
+#include "handheld/store/contact_store.h"
+#include "handheld/store/device_path.h"
+#include "handheld/store/device_registry.h"
+#include "handheld/store/handheld_layout.h"
+#include "handheld/store/link_state.h"
+#include "handheld/sorrelin/contact_files.h"
 #include "transfer/category_list.h"
 
 namespace velmora::sorrelin {

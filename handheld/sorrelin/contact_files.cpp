@@ -1,4 +1,4 @@
-#include "platform/sorrelin/contact_files.h"
+#include "handheld/sorrelin/contact_files.h"
 
 #include <cstdio>
 

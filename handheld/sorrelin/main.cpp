@@ -5,8 +5,8 @@
 #include <cstdio>
 #include <string_view>
 
-#include "platform/handheld/handheld_layout.h"
-#include "platform/sorrelin/agent.h"
+#include "handheld/store/handheld_layout.h"
+#include "handheld/sorrelin/agent.h"
 
 namespace {
 

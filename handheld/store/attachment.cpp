@@ -1,4 +1,4 @@
-#include "platform/handheld/attachment.h"
+#include "handheld/store/attachment.h"
 
 #include <fcntl.h>
 #include <sys/file.h>

@@ -1,9 +1,9 @@
-#include "platform/handheld/contact_store.h"
+#include "handheld/store/contact_store.h"
 
 #include <cstdio>
 
-#include "platform/handheld/handheld_layout.h"
-#include "platform/handheld/sqlite_db.h"
+#include "handheld/store/handheld_layout.h"
+#include "handheld/store/sqlite_db.h"
 #include "profile/field_catalogue.h"
 
 namespace velmora::handheld {

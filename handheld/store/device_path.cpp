@@ -1,4 +1,4 @@
-#include "platform/handheld/device_path.h"
+#include "handheld/store/device_path.h"
 
 #include <string>
 #include <system_error>

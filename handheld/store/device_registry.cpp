@@ -1,7 +1,7 @@
-#include "platform/handheld/device_registry.h"
+#include "handheld/store/device_registry.h"
 
-#include "platform/handheld/handheld_layout.h"
-#include "platform/handheld/sqlite_db.h"
+#include "handheld/store/handheld_layout.h"
+#include "handheld/store/sqlite_db.h"
 #include "platform/text/utf.h"
 
 namespace velmora::handheld {

@@ -1,4 +1,4 @@
-#include "platform/handheld/handheld_layout.h"
+#include "handheld/store/handheld_layout.h"
 
 #include <cerrno>
 #include <cstring>
@@ -7,10 +7,10 @@
 #include <sstream>
 
 #include "platform/files/private_folder.h"
-#include "platform/handheld/contact_store.h"
-#include "platform/handheld/device_path.h"
-#include "platform/handheld/device_registry.h"
-#include "platform/handheld/link_state.h"
+#include "handheld/store/contact_store.h"
+#include "handheld/store/device_path.h"
+#include "handheld/store/device_registry.h"
+#include "handheld/store/link_state.h"
 
 namespace velmora::handheld {
 namespace {

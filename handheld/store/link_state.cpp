@@ -1,10 +1,10 @@
-#include "platform/handheld/link_state.h"
+#include "handheld/store/link_state.h"
 
 #include <algorithm>
 #include <charconv>
 
-#include "platform/handheld/handheld_layout.h"
-#include "platform/handheld/sqlite_db.h"
+#include "handheld/store/handheld_layout.h"
+#include "handheld/store/sqlite_db.h"
 
 namespace velmora::handheld {
 namespace {

@@ -1,4 +1,4 @@
-#include "platform/handheld/sqlite_db.h"
+#include "handheld/store/sqlite_db.h"
 
 #include <fcntl.h>
 #include <unistd.h>

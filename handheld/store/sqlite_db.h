@@ -1,5 +1,5 @@
 // A small owner of one SQLite connection and its statements, for the handheld's state files.
-// Used only inside platform/handheld. Never throws; failures come back as false or none.
+// Used only inside handheld/store. Never throws; failures come back as false or none.
 #pragma once
 
 #include <sqlite3.h>

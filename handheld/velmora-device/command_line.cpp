@@ -1,4 +1,4 @@
-#include "platform/velmora-device/command_line.h"
+#include "handheld/velmora-device/command_line.h"
 
 #include <spawn.h>
 #include <sys/wait.h>

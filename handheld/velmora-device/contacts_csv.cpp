@@ -1,4 +1,4 @@
-#include "platform/velmora-device/contacts_csv.h"
+#include "handheld/velmora-device/contacts_csv.h"
 
 #include <csv.h>
 

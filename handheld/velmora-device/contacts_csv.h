@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/handheld/contact_store.h"
+#include "handheld/store/contact_store.h"
 
 namespace velmora::device_tool {
 

@@ -3,7 +3,7 @@
 
 #include <iostream>
 
-#include "platform/velmora-device/tool.h"
+#include "handheld/velmora-device/tool.h"
 
 int main(int argc, char** argv) {
   // A handheld's folder holds its owner's contacts, and the programs started on connect write

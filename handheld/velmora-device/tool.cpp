@@ -1,16 +1,16 @@
-#include "platform/velmora-device/tool.h"
+#include "handheld/velmora-device/tool.h"
 
 #include <fstream>
 #include <sstream>
 
-#include "platform/handheld/attachment.h"
-#include "platform/handheld/contact_store.h"
-#include "platform/handheld/device_registry.h"
-#include "platform/handheld/handheld_layout.h"
-#include "platform/handheld/link_state.h"
+#include "handheld/store/attachment.h"
+#include "handheld/store/contact_store.h"
+#include "handheld/store/device_registry.h"
+#include "handheld/store/handheld_layout.h"
+#include "handheld/store/link_state.h"
 #include "platform/registry/registry.h"
-#include "platform/velmora-device/command_line.h"
-#include "platform/velmora-device/contacts_csv.h"
+#include "handheld/velmora-device/command_line.h"
+#include "handheld/velmora-device/contacts_csv.h"
 
 namespace velmora::device_tool {
 namespace {

@@ -14,9 +14,9 @@
 
 #include "device/desktop_settings.h"
 #include "device/device_connection.h"
-#include "platform/handheld/attachment.h"
-#include "platform/handheld/contact_store.h"
-#include "platform/handheld/link_state.h"
+#include "handheld/store/attachment.h"
+#include "handheld/store/contact_store.h"
+#include "handheld/store/link_state.h"
 #include "platform/prompt/scripted_prompt.h"
 #include "platform/registry/registry.h"
 #include "tests/device/emulated_handheld.h"
