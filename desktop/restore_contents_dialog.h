@@ -16,12 +16,12 @@ namespace velmora::desktop {
 class GridView;
 class ResultSetTableModel;
 
-class BackupRestoreDialog : public QDialog {
+class RestoreContentsDialog : public QDialog {
   Q_OBJECT
 
  public:
-  BackupRestoreDialog(BackupRestoreModel& model, QWidget* parent = nullptr);
-  ~BackupRestoreDialog() override;
+  RestoreContentsDialog(BackupRestoreModel& model, QWidget* parent = nullptr);
+  ~RestoreContentsDialog() override;
 
   ResultSetTableModel* current_rows() const { return current_model_; }
   ResultSetTableModel* backup_rows() const { return backup_model_; }

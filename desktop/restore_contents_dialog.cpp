@@ -1,4 +1,4 @@
-#include "desktop/backup_restore_dialog.h"
+#include "desktop/restore_contents_dialog.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -29,7 +29,7 @@ GridView* MakeGrid(QWidget* parent, ResultSetTableModel* model) {
 
 }  // namespace
 
-BackupRestoreDialog::BackupRestoreDialog(BackupRestoreModel& model, QWidget* parent)
+RestoreContentsDialog::RestoreContentsDialog(BackupRestoreModel& model, QWidget* parent)
     : QDialog(parent),
       model_(model),
       current_model_(new ResultSetTableModel(this)),
@@ -71,8 +71,8 @@ BackupRestoreDialog::BackupRestoreDialog(BackupRestoreModel& model, QWidget* par
   layout->addLayout(buttons);
 
   connect(generations_, &QComboBox::currentIndexChanged, this,
-          &BackupRestoreDialog::LoadGeneration);
-  connect(restore_button_, &QPushButton::clicked, this, &BackupRestoreDialog::Restore);
+          &RestoreContentsDialog::LoadGeneration);
+  connect(restore_button_, &QPushButton::clicked, this, &RestoreContentsDialog::Restore);
   connect(help, &QPushButton::clicked, this,
           [this] { WhatIsThisWindow::ShowHelp(kHelpRestoreContents, this); });
   resize(860, 420);
@@ -82,12 +82,12 @@ BackupRestoreDialog::BackupRestoreDialog(BackupRestoreModel& model, QWidget* par
   LoadGeneration(0);
 }
 
-BackupRestoreDialog::~BackupRestoreDialog() {
+RestoreContentsDialog::~RestoreContentsDialog() {
   // The current rows live on the linked connection, which outlives this dialog.
   current_model_->Clear();
 }
 
-void BackupRestoreDialog::LoadCurrentRows() {
+void RestoreContentsDialog::LoadCurrentRows() {
   std::string error_text;
   std::unique_ptr<db::ResultSet> rows = model_.CurrentRows(&error_text);
   if (!rows && !error_text.empty()) {
@@ -97,12 +97,12 @@ void BackupRestoreDialog::LoadCurrentRows() {
   current_grid_->ApplyColumnWidths();
 }
 
-void BackupRestoreDialog::LoadGeneration(int index) {
+void RestoreContentsDialog::LoadGeneration(int index) {
   backup_model_->SetResultSet(model_.LoadGeneration(index < 0 ? 0 : index));
   backup_grid_->ApplyColumnWidths();
 }
 
-void BackupRestoreDialog::Restore() {
+void RestoreContentsDialog::Restore() {
   // The restore rewrites the table the left grid reads: let go of its statement first.
   current_model_->Clear();
   model_.Restore();

@@ -1,4 +1,4 @@
-#include "conduit/conduit_window.h"
+#include "conduit/conduit_dlg.h"
 
 #include <QCloseEvent>
 #include <QHeaderView>
@@ -31,20 +31,20 @@ void OpenWithDesktop(const std::filesystem::path& file, const std::filesystem::p
 
 }  // namespace
 
-ConduitWindow::ConduitWindow(const device::RapiLibrary& rapi, SessionSettings settings)
+CConduitDlg::CConduitDlg(const device::RapiLibrary& rapi, SessionSettings settings)
     : session_(std::make_unique<ConduitSession>(rapi, *this, std::move(settings))) {
   BuildWindow();
   auto_sync_ = device::ReadAutoSync();
-  QMetaObject::invokeMethod(this, &ConduitWindow::HandleConnect, Qt::QueuedConnection);
+  QMetaObject::invokeMethod(this, &CConduitDlg::HandleConnect, Qt::QueuedConnection);
 }
 
-ConduitWindow::~ConduitWindow() {
+CConduitDlg::~CConduitDlg() {
   // The session's worker reports to this window: it must be gone first.
   session_->Abort();
   session_->WaitForRun();
 }
 
-void ConduitWindow::BuildWindow() {
+void CConduitDlg::BuildWindow() {
   setWindowTitle(kTitle);
   setFont(QFont("Tahoma", 8));
   // 330 × 204 dialog units of an 8-point Tahoma: about 1.5 and 1.625 pixels per unit.
@@ -57,11 +57,11 @@ void ConduitWindow::BuildWindow() {
   QMenu* file = menu_bar->addMenu("&File");
   owner_item_ = file->addAction(Text(kNotConnected));
   owner_item_->setEnabled(false);
-  synchronize_item_ = file->addAction("&Synchronize", this, &ConduitWindow::Synchronize);
+  synchronize_item_ = file->addAction("&Synchronize", this, &CConduitDlg::Synchronize);
   file->addSeparator();
-  file->addAction("&About", this, &ConduitWindow::ShowAbout);
-  file->addAction("&Help", this, &ConduitWindow::ShowHelp);
-  file->addAction("E&xit", this, &ConduitWindow::Cancel);
+  file->addAction("&About", this, &CConduitDlg::ShowAbout);
+  file->addAction("&Help", this, &CConduitDlg::ShowHelp);
+  file->addAction("E&xit", this, &CConduitDlg::Cancel);
 
   list_ = new QTableWidget(0, 5, this);
   list_->setHorizontalHeaderLabels(
@@ -83,7 +83,7 @@ void ConduitWindow::BuildWindow() {
   note->setWordWrap(true);
   activity_ = new ActivityBar(this);
   synchronize_ = new QPushButton("&Synchronize", this);
-  connect(synchronize_, &QPushButton::clicked, this, &ConduitWindow::Synchronize);
+  connect(synchronize_, &QPushButton::clicked, this, &CConduitDlg::Synchronize);
 
   auto* layout = new QVBoxLayout(this);
   layout->setMenuBar(menu_bar);
@@ -95,19 +95,19 @@ void ConduitWindow::BuildWindow() {
 }
 
 template <class Fn>
-void ConduitWindow::OnWindowThread(Fn&& fn) {
+void CConduitDlg::OnWindowThread(Fn&& fn) {
   QMetaObject::invokeMethod(this, std::forward<Fn>(fn), Qt::QueuedConnection);
 }
 
-void ConduitWindow::StatusChanged(std::string_view text) {
+void CConduitDlg::StatusChanged(std::string_view text) {
   OnWindowThread([this, t = Text(text)] { status_->setText(t); });
 }
 
-void ConduitWindow::OwnerChanged(std::string_view owner) {
+void CConduitDlg::OwnerChanged(std::string_view owner) {
   OnWindowThread([this, t = Text(owner)] { owner_item_->setText(t); });
 }
 
-void ConduitWindow::ProfilesListed(const std::vector<ProfileListRow>& rows) {
+void CConduitDlg::ProfilesListed(const std::vector<ProfileListRow>& rows) {
   OnWindowThread([this, rows] {
     QSignalBlocker blocker(list_);
     list_->setRowCount(0);
@@ -127,23 +127,23 @@ void ConduitWindow::ProfilesListed(const std::vector<ProfileListRow>& rows) {
   });
 }
 
-void ConduitWindow::ActivityStarted() {
+void CConduitDlg::ActivityStarted() {
   OnWindowThread([this] { activity_->Start(); });
 }
 
-void ConduitWindow::ActivityStopped() {
+void CConduitDlg::ActivityStopped() {
   OnWindowThread([this] { activity_->Stop(); });
 }
 
-void ConduitWindow::OpenLog(const std::filesystem::path& log_file) {
+void CConduitDlg::OpenLog(const std::filesystem::path& log_file) {
   OpenWithDesktop(log_file, log_file.parent_path());
 }
 
-void ConduitWindow::RunFinished(RunEnding) {
+void CConduitDlg::RunFinished(RunEnding) {
   OnWindowThread([this] { done(QDialog::Accepted); });
 }
 
-void ConduitWindow::HandleConnect() {
+void CConduitDlg::HandleConnect() {
   if (session_->Running()) {
     connect_pending_ = true;
     return;
@@ -156,24 +156,24 @@ void ConduitWindow::HandleConnect() {
   if (auto_sync_) Synchronize();
 }
 
-void ConduitWindow::Synchronize() {
+void CConduitDlg::Synchronize() {
   if (session_->Running() || !session_->Synchronize()) return;
   synchronize_->setEnabled(false);
   synchronize_item_->setEnabled(false);
 }
 
-void ConduitWindow::ShowAbout() {
+void CConduitDlg::ShowAbout() {
   QMessageBox::about(this, "About Velmora Conduit",
                      "Velmora Conduit\n\nKeeps the contacts of your handheld in step with your "
                      "desktop databases.");
 }
 
-void ConduitWindow::ShowHelp() {
+void CConduitDlg::ShowHelp() {
   const std::filesystem::path folder = session_->AppFolder();
   OpenWithDesktop(folder / kGuide, folder);
 }
 
-void ConduitWindow::Cancel() {
+void CConduitDlg::Cancel() {
   session_->Abort();
   if (session_->Running()) {
     hide();
@@ -182,7 +182,7 @@ void ConduitWindow::Cancel() {
   done(QDialog::Rejected);
 }
 
-void ConduitWindow::closeEvent(QCloseEvent* event) {
+void CConduitDlg::closeEvent(QCloseEvent* event) {
   if (session_->Running()) {
     event->ignore();
     Cancel();
@@ -192,7 +192,7 @@ void ConduitWindow::closeEvent(QCloseEvent* event) {
   QDialog::closeEvent(event);
 }
 
-void ConduitWindow::reject() {
+void CConduitDlg::reject() {
   Cancel();
 }
 

@@ -17,12 +17,12 @@
 
 namespace velmora::conduit {
 
-class ConduitWindow : public QDialog, public RunObserver {
+class CConduitDlg : public QDialog, public RunObserver {
   Q_OBJECT
 
  public:
-  ConduitWindow(const device::RapiLibrary& rapi, SessionSettings settings = {});
-  ~ConduitWindow() override;
+  CConduitDlg(const device::RapiLibrary& rapi, SessionSettings settings = {});
+  ~CConduitDlg() override;
 
   ConduitSession& Session() { return *session_; }
   // A connect message came while the run was going; it still wants handling.
