@@ -2,7 +2,7 @@
 
 #include "desktop/messages.h"
 #include "device/desktop_settings.h"
-#include "device/device_agent.h"
+#include "device/device_files.h"
 #include "platform/prompt/prompt.h"
 #include "transfer/device_backup.h"
 
