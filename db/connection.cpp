@@ -71,9 +71,14 @@ bool SafeToRegister(std::string_view temp_dsn, int database_type, std::string_vi
   return IsSafeDataSourceName(temp_dsn) && IsSafeAttributeValue(source);
 }
 
-// A connection string value between braces, a closing brace inside doubled, so that no ";"
-// in a password starts an attribute of its own.
-std::string Braced(std::string_view value) {
+// A connection string value as it stands, or between braces (a closing brace inside doubled)
+// when it holds what would end it or start an attribute of its own. Some drivers take a braced
+// value only where it is needed.
+std::string ConnectValue(std::string_view value) {
+  if (value.find_first_of(";{}=") == std::string_view::npos &&
+      (value.empty() || (value.front() != ' ' && value.back() != ' '))) {
+    return std::string(value);
+  }
   std::string out = "{";
   for (const char c : value) {
     out += c;
@@ -88,8 +93,8 @@ std::string StreamedConnectText(
     std::string_view dsn, std::string_view user, std::string_view password,
     const std::vector<std::pair<std::string, std::string>>& attributes) {
   std::string text = "DSN=" + std::string(dsn) + ";";
-  if (!user.empty()) text += "UID=" + Braced(user) + ";";
-  if (!password.empty()) text += "PWD=" + Braced(password) + ";";
+  if (!user.empty()) text += "UID=" + ConnectValue(user) + ";";
+  if (!password.empty()) text += "PWD=" + ConnectValue(password) + ";";
   for (const auto& [key, value] : attributes) text += key + "=" + value + ";";
   return text;
 }
