@@ -143,6 +143,10 @@ class CardBuilder {
     auto value = DecodeValue(line, version_, why);
     if (!value) return false;
     const std::string_view head = raw.substr(0, raw.size() - line.value.size());
+    if (value->text.find('\0') != std::string::npos) {
+      *why = "a NUL byte";
+      return false;
+    }
     if (!IsUtf8(value->text) || !IsUtf8(head)) {
       *why = "the value is not UTF-8";
       return false;

@@ -181,6 +181,8 @@ TEST(VcardReader, RefusesMalformedTextWithItsLine) {
        "line 3: the value is not UTF-8"},
       {"BEGIN:VCARD\r\nEND:VCARD\r\nstray\r\n", "line 3: not a vCard content line"},
       {std::string("BEGIN:VCARD\r\nNOTE:a\0b\r\nEND:VCARD\r\n", 30), "line 2: a NUL byte"},
+      {"BEGIN:VCARD\r\nVERSION:2.1\r\nX-A;QUOTED-PRINTABLE:=00\r\nEND:VCARD\r\n",
+       "line 3: a NUL byte"},
   };
   for (const auto& c : cases) {
     std::string why;
