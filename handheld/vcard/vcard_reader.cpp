@@ -368,26 +368,35 @@ class Reader {
   bool Folded21() const { return card_ && card_->version() == Version::k21; }
 
   // The next content line with its continuations: folded lines (a 2.1 fold keeps the blank it
-  // was made at), quoted-printable soft line breaks and unindented 2.1 base64 lines.
+  // was made at), quoted-printable soft line breaks and unindented 2.1 base64 lines. The
+  // encoding is looked up once, so that a long run of continuations stays linear.
   std::string LogicalLine() {
     std::string line(lines_[next_++]);
     const bool v21 = Folded21();
+    AppendFolds(line, v21);
+    if (!v21) return line;
+    const std::string head = Head(line);
+    const bool quoted_printable = head.find("QUOTED-PRINTABLE") != std::string::npos;
+    const bool base64 = head.find("BASE64") != std::string::npos;
     for (;;) {
-      if (next_ < lines_.size() && !lines_[next_].empty() &&
-          (lines_[next_][0] == ' ' || lines_[next_][0] == '\t')) {
-        line += v21 ? lines_[next_] : lines_[next_].substr(1);
-        ++next_;
-      } else if (v21 && !line.empty() && line.back() == '=' && next_ < lines_.size() &&
-                 Head(line).find("QUOTED-PRINTABLE") != std::string::npos) {
+      if (next_ >= lines_.size()) return line;
+      const std::string_view next = lines_[next_];
+      if (quoted_printable && !line.empty() && line.back() == '=') {
         line.pop_back();
-        line += lines_[next_++];
-      } else if (v21 && next_ < lines_.size() && !IsBlank(lines_[next_]) &&
-                 lines_[next_].find(':') == std::string_view::npos &&
-                 Head(line).find("BASE64") != std::string::npos) {
-        line += lines_[next_++];
-      } else {
+      } else if (!(base64 && !IsBlank(next) && next.find(':') == std::string_view::npos)) {
         return line;
       }
+      line += next;
+      ++next_;
+      AppendFolds(line, v21);
+    }
+  }
+
+  void AppendFolds(std::string& line, bool v21) {
+    while (next_ < lines_.size() && !lines_[next_].empty() &&
+           (lines_[next_][0] == ' ' || lines_[next_][0] == '\t')) {
+      line += v21 ? lines_[next_] : lines_[next_].substr(1);
+      ++next_;
     }
   }
 
