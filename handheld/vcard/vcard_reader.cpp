@@ -109,18 +109,20 @@ std::span<const int> PhoneSlots(const ContentLine& line) {
     }
     return false;
   };
-  auto slots = [](int kind) -> std::span<const int> {
-    const auto& fields = kPhoneKinds[static_cast<std::size_t>(kind)].fields;
-    return std::span<const int>(fields.data(), fields[1] == 0 ? 1 : 2);
+  auto slots = [](int first) -> std::span<const int> {
+    for (const auto& kind : kPhoneKinds) {
+      if (kind.fields[0] == first) return {kind.fields.data(), kind.fields[1] == 0 ? 1u : 2u};
+    }
+    return {};
   };
-  if (has("X-ASSISTANT") || has("X-EVOLUTION-ASSISTANT")) return slots(7);
-  if (has("X-RADIO") || has("X-EVOLUTION-RADIO")) return slots(8);
-  if (has("PAGER")) return slots(3);
-  if (has("CAR")) return slots(4);
-  if (has("CELL")) return slots(2);
-  if (has("FAX")) return slots(has("HOME") ? 6 : 5);
-  if (has("WORK")) return slots(0);
-  if (has("HOME")) return slots(1);
+  if (has("X-ASSISTANT") || has("X-EVOLUTION-ASSISTANT")) return slots(kAssistantTel);
+  if (has("X-RADIO") || has("X-EVOLUTION-RADIO")) return slots(kRadioTel);
+  if (has("PAGER")) return slots(kPager);
+  if (has("CAR")) return slots(kCarTel);
+  if (has("CELL")) return slots(kMobileTel);
+  if (has("FAX")) return slots(has("HOME") ? kHomeFax : kWorkFax);
+  if (has("WORK")) return slots(kWorkTel);
+  if (has("HOME")) return slots(kHomeTel);
   return {};
 }
 
@@ -206,8 +208,9 @@ class CardBuilder {
   }
 
   bool MapName(const Value& value) {
-    if (!Free(kLast) || !Free(kFirst)) return false;
     auto parts = Components(value, ';');
+    // More parts than vCard has: kept whole rather than cut.
+    if (!Free(kLast) || !Free(kFirst) || parts.size() > 5) return false;
     parts.resize(5);
     Set(kLast, parts[0]);
     Set(kFirst, parts[1]);
@@ -281,7 +284,7 @@ class CardBuilder {
     if (HasParamValue(line, "TYPE", "HOME")) kind = &kAddressKinds[1];
     auto parts = Components(value, ';');
     if (AllEmpty(parts)) return true;
-    if (!Free(kind->street)) return false;
+    if (!Free(kind->street) || parts.size() > 7) return false;
     parts.resize(7);
     // The handheld has one street field: a post office box or extended address goes there too.
     std::string street;
