@@ -229,6 +229,32 @@ TEST_F(DeviceAgentTest, AHandheldThatGoesAwayEndsTheWaitAtOnce) {
   EXPECT_LT(took, kTimeout / 4) << "the wait went on after the link dropped";
 }
 
+// The wait looks at the flag again when the agent ends, not a poll interval later; an agent that
+// ends without its flag is still waited for until the time-out.
+TEST_F(DeviceAgentTest, TheWaitLooksAgainWhenTheAgentEnds) {
+  constexpr std::chrono::seconds kLongPoll{30};
+  struct Case {
+    bool hangs;
+    std::chrono::milliseconds timeout;
+    AgentWait expected;
+  };
+  for (const Case& c : {Case{false, std::chrono::seconds(60), AgentWait::kFinished},
+                        Case{true, std::chrono::milliseconds(300), AgentWait::kTimedOut}}) {
+    std::string error;
+    ASSERT_TRUE(c.hangs ? Link().SetFault("agent-hangs", "", &error) : Link().ClearFaults());
+    ASSERT_TRUE(WriteAgentRequest(kAgentExport, channel_));
+    const auto start = std::chrono::steady_clock::now();
+    const DeviceProcess agent = StartDeviceAgent(rapi_);
+    ASSERT_TRUE(agent);
+    EXPECT_EQ(WaitForAgent(c.timeout, channel_, kLongPoll, &agent), c.expected) << c.hangs;
+    const auto took = std::chrono::steady_clock::now() - start;
+    EXPECT_LT(took, kLongPoll / 2) << c.hangs;
+    if (c.hangs) {
+      EXPECT_GE(took, c.timeout);
+    }
+  }
+}
+
 TEST_F(DeviceAgentTest, MissingAgentIsNotWaitedFor) {
   std::string error;
   ASSERT_TRUE(Link().SetFault("agent-missing", "", &error));
