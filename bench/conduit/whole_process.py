@@ -321,18 +321,24 @@ def met(ok):
     return "met" if ok else "**not met**"
 
 
-def markdown(results, memory, round_trip, repeats, command):
+def load_average():
+    return " ".join(pathlib.Path("/proc/loadavg").read_text().split()[:3])
+
+
+def markdown(results, memory, round_trip, repeats, command, loads):
     lines = ["Whole processes, median of %d alternating runs each: `tavrill --unattended` on one "
              "profile with the emulated handheld's agent answering, and sqlite3 on the same data "
              "in the same run. Wall time is what the goals count; CPU time (user + system, the "
              "agent's included) is beside it because it hardly moves with the load of other work "
-             "on the machine. Reproduce with `%s`." % (repeats, command), "",
+             "on the machine. Load average %s at the start, %s at the end. Reproduce with `%s`."
+             % (repeats, loads[0], loads[1], command), "",
              "| Sync type | Data | Conduit wall | sqlite3 wall | Ratio | Conduit CPU | sqlite3 CPU "
              "| Floor command |",
              "|---|---|---|---|---|---|---|---|"]
     for (sync_type, rows), (conduit_ms, floor_ms, conduit_cpu, floor_cpu,
                             floor_command) in sorted(results.items()):
-        data = ("%s rows × 8 columns" % format(rows, ",") if sync_type == 1
+        data = ("%s row%s × 8 columns" % (format(rows, ","), "" if rows == 1 else "s")
+                if sync_type == 1
                 else "%s contacts × 46 fields" % format(rows, ","))
         lines.append("| %s | %s | %.0f ms | %.1f ms | %.1f× | %.0f ms | %.1f ms | `%s` |"
                      % (TITLES[sync_type], data, conduit_ms, floor_ms, conduit_ms / floor_ms,
@@ -374,6 +380,7 @@ def main():
     parser.add_argument("--keep", action="store_true", help="keep the scratch folder")
     args = parser.parse_args()
     build = args.build.resolve()
+    load_before = load_average()
     root = pathlib.Path(tempfile.mkdtemp(prefix="velmora-whole-"))
     try:
         desktop = Desktop(build, root)
@@ -386,7 +393,8 @@ def main():
             print("kept %s" % root, file=sys.stderr)
     round_trip = agent_round_trip(build)
     command = "bench/conduit/whole_process.py %s" % args.build
-    lines = markdown(results, memory, round_trip, args.repeats, command)
+    lines = markdown(results, memory, round_trip, args.repeats, command,
+                     (load_before, load_average()))
     print("\n".join(lines))
     if args.json:
         args.json.write_text(json.dumps({"lines": lines}), encoding="utf-8")
