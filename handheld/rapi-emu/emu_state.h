@@ -18,9 +18,9 @@
 #include <variant>
 #include <vector>
 
+#include "device/rapi_abi.h"
 #include "handheld/store/device_registry.h"
 #include "handheld/store/link_state.h"
-#include "device/rapi_abi.h"
 
 namespace velmora::rapi_emu {
 

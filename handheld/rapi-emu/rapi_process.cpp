@@ -13,9 +13,9 @@
 #include <memory>
 #include <thread>
 
+#include "handheld/rapi-emu/emu_state.h"
 #include "handheld/store/handheld_layout.h"
 #include "handheld/store/link_state.h"
-#include "handheld/rapi-emu/emu_state.h"
 
 #define RAPI_EXPORT extern "C" __attribute__((visibility("default")))
 

@@ -9,10 +9,10 @@
 
 #include "device/desktop_settings.h"
 #include "device/device_files.h"
+#include "device/rapi_abi.h"
 #include "handheld/store/contact_store.h"
 #include "handheld/store/device_registry.h"
 #include "handheld/store/link_state.h"
-#include "device/rapi_abi.h"
 #include "platform/registry/registry.h"
 #include "tests/device/emulated_handheld.h"
 #include "tests/device/recording_report.h"
