@@ -130,6 +130,8 @@ def milliseconds(entry):
 def load_results(results):
     programs = {}
     for path in sorted(results.glob("*.json")):
+        if path.stem == "whole_process":  # not a benchmark program: see write_report
+            continue
         data = json.loads(path.read_text(encoding="utf-8"))
         entries = [b for b in data.get("benchmarks", []) if b.get("run_type") != "aggregate"]
         programs[path.stem] = (data.get("context", {}), entries)
@@ -239,6 +241,10 @@ def write_report(args, programs, floor):
                      % (value, title, bench, size(entry), milliseconds(entry), floor_text,
                         floor_command, floor_ms, milliseconds(entry) / floor_ms))
     lines += ["", "Device contacts backup (no sync type): see `DeviceContactsBackup` above."]
+    whole = args.results / "whole_process.json"
+    if whole.exists():
+        lines += ["", "## Whole conduit processes against sqlite3", ""]
+        lines += json.loads(whole.read_text(encoding="utf-8"))["lines"]
     if BIG_TABLE_PROGRAM in programs:
         lines += big_table_lines(programs[BIG_TABLE_PROGRAM][1])
     if CONDUIT_READ_PROGRAM in programs:
