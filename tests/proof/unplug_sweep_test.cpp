@@ -322,16 +322,23 @@ TEST_P(UnplugSweepTest, UnpluggedWhileTheAgentRuns) {
     // agent run needs the earlier ones to finish.
     for (bool hangs : {true, false}) {
       if (hangs && run > 0) continue;
-      Reset();
-      if (hangs) world_.SetFault("agent-hangs");
-      const Snapshot start = Take();
-      const std::size_t log_start = world_.LogText().size();
-      ChildEnding ending;
-      {
+      // An agent that finishes leaves the request in SyncFlag only briefly; on a loaded machine
+      // the watcher can miss it, so such a run is tried again rather than counted as a miss.
+      ChildEnding ending = ChildEnding::kFailed;
+      Snapshot start;
+      std::size_t log_start = 0;
+      bool unplugged = false;
+      for (int attempt = 0; attempt < 5 && !unplugged; ++attempt) {
+        Reset();
+        if (hangs) world_.SetFault("agent-hangs");
+        start = Take();
+        log_start = world_.LogText().size();
         AgentUnplugger unplugger(world_.Handheld(), requests[run]);
         ending = RunChild();
-        EXPECT_TRUE(unplugger.Stop()) << "agent request " << requests[run] << " never came";
+        unplugged = unplugger.Stop();
+        if (hangs) break;
       }
+      EXPECT_TRUE(unplugged) << "agent request " << requests[run] << " never came";
       ExpectWholeOrNothing(
           ending, start, whole, log_start,
           "agent run " + std::to_string(run + 1) + (hangs ? ", agent hangs" : ", agent finishes"));
