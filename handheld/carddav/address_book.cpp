@@ -6,8 +6,10 @@ namespace {
 constexpr std::size_t kMultigetChunk = 200;
 
 constexpr const char* kXmlHead = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n";
-constexpr const char* kDiscoveryProps =
-    "<D:resourcetype/><D:current-user-principal/><C:addressbook-home-set/>";
+// Asked apart: some servers refuse the principal to an anonymous user, who may still reach an
+// address book by its own URL.
+constexpr const char* kCollectionProps = "<D:resourcetype/><C:addressbook-home-set/>";
+constexpr const char* kPrincipalProps = "<D:current-user-principal/>";
 
 std::string XmlEscape(const std::string& text) {
   std::string out;
@@ -88,7 +90,7 @@ std::optional<std::vector<DavResource>> AddressBook::Propfind(const std::string&
 }
 
 bool AddressBook::Discover(const std::string& start, std::string* why) {
-  auto here = Propfind(start, 0, kDiscoveryProps, why);
+  auto here = Propfind(start, 0, kCollectionProps, why);
   if (!here) return false;
   if (here->empty()) {
     if (why) *why = "PROPFIND " + start + ": the answer names no resource";
@@ -100,13 +102,16 @@ bool AddressBook::Discover(const std::string& start, std::string* why) {
     return true;
   }
   std::string home = first.address_home;
-  if (home.empty() && !first.principal.empty()) {
-    const auto principal_url = ResolveUrl(start, first.principal);
-    if (!principal_url) {
-      if (why) *why = "the server names a principal that is not a URL: " + first.principal;
+  if (home.empty()) {
+    auto asked = Propfind(start, 0, kPrincipalProps, why);
+    if (!asked) return false;
+    const std::string principal_href = asked->empty() ? "" : asked->front().principal;
+    const auto principal_url = ResolveUrl(start, principal_href);
+    if (principal_href.empty() || !principal_url) {
+      if (why) *why = start + " is not an address book and names no principal for the user";
       return false;
     }
-    auto principal = Propfind(*principal_url, 0, kDiscoveryProps, why);
+    auto principal = Propfind(*principal_url, 0, kCollectionProps, why);
     if (!principal) return false;
     if (!principal->empty()) home = principal->front().address_home;
   }

@@ -3,7 +3,8 @@
 #include <cstdio>
 #include <random>
 
-#include "handheld/carddav/vcard_standin.h"
+#include "handheld/vcard/vcard_reader.h"
+#include "handheld/vcard/vcard_writer.h"
 
 namespace velmora::carddav {
 namespace {

@@ -39,7 +39,8 @@ void BoundHandheld::Send(const std::vector<handheld::Contact>& contacts,
                          const std::string& category) {
   const auto& names = handheld::ContactFieldNames();
   std::vector<std::vector<std::string>> records;
-  for (const auto& contact : contacts) records.emplace_back(contact.fields.begin(), contact.fields.end());
+  for (const auto& contact : contacts)
+    records.emplace_back(contact.fields.begin(), contact.fields.end());
   transfer::WriteDeviceBackupPdb(ContactFolder(folder_) / "test.pdb",
                                  std::vector<std::string>(names.begin(), names.end()), records);
   std::filesystem::remove(ContactFolder(folder_) / "category.css");

@@ -5,6 +5,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <regex>
@@ -59,10 +60,15 @@ DavServer::DavServer(Kind kind, bool basic_auth) : kind_(kind), auth_(basic_auth
     std::string config = "[server]\nhosts = 127.0.0.1:" + std::to_string(port_) + "\n";
     if (auth_) {
       WriteFileBytes(dir_->path() / "users", user_ + ":" + password_ + "\n");
-      config += "[auth]\ntype = htpasswd\nhtpasswd_filename = " + (dir_->path() / "users").string() +
-                "\nhtpasswd_encryption = plain\n[rights]\ntype = owner_only\n";
+      config +=
+          "[auth]\ntype = htpasswd\nhtpasswd_filename = " + (dir_->path() / "users").string() +
+          "\nhtpasswd_encryption = plain\n[rights]\ntype = owner_only\n";
     } else {
-      config += "[auth]\ntype = none\n[rights]\ntype = authenticated\n";
+      // Anonymous requests may read and write everything.
+      WriteFileBytes(dir_->path() / "rights",
+                     "[anyone]\nuser: .*\ncollection: .*\npermissions: RrWw\n");
+      config += "[auth]\ntype = none\n[rights]\ntype = from_file\nfile = " +
+                (dir_->path() / "rights").string() + "\n";
     }
     config += "[storage]\nfilesystem_folder = " + (dir_->path() / "data").string() +
               "\n[logging]\nlevel = warning\n";
@@ -70,8 +76,9 @@ DavServer::DavServer(Kind kind, bool basic_auth) : kind_(kind), auth_(basic_auth
   }
   if (auth_) {
     WriteFileBytes(dir_->path() / "password", password_ + "\n");
-    std::filesystem::permissions(dir_->path() / "password", std::filesystem::perms::owner_read |
-                                                                 std::filesystem::perms::owner_write);
+    std::filesystem::permissions(
+        dir_->path() / "password",
+        std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
   }
   available_ = Start() && MakeBook();
   if (!available_ && skip_reason_.empty()) skip_reason_ = "the server did not start";
@@ -99,7 +106,7 @@ bool DavServer::Start() {
   if (kind_ == Kind::kRadicale) {
     argv = {kRadicale, "--config", (dir_->path() / "radicale.conf").string()};
   } else {
-    argv = {kXandikos, "--defaults", "-d",  (dir_->path() / "data").string(),
+    argv = {kXandikos, "--defaults", "-d", (dir_->path() / "data").string(),
             "-l",      "127.0.0.1",  "-p", std::to_string(port_)};
   }
   if (!server_.Start(argv, "", (dir_->path() / "server.log").string(), SIGTERM)) return false;
