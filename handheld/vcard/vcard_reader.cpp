@@ -124,6 +124,13 @@ std::span<const int> PhoneSlots(const ContentLine& line) {
   return {};
 }
 
+bool AllEmpty(const std::vector<std::string>& parts) {
+  for (const auto& part : parts) {
+    if (!part.empty()) return false;
+  }
+  return true;
+}
+
 class CardBuilder {
  public:
   explicit CardBuilder(Version version) : version_(version) {}
@@ -135,7 +142,8 @@ class CardBuilder {
   bool Take(const ContentLine& line, std::string_view raw, std::string* why) {
     auto value = DecodeValue(line, version_, why);
     if (!value) return false;
-    if (!IsUtf8(value->text)) {
+    const std::string_view head = raw.substr(0, raw.size() - line.value.size());
+    if (!IsUtf8(value->text) || !IsUtf8(head)) {
       *why = "the value is not UTF-8";
       return false;
     }
@@ -159,6 +167,9 @@ class CardBuilder {
     Field(number) = std::move(value);
   }
 
+  // Maps a property to its fields, or drops it when it holds nothing (a property Velmora writes
+  // only for a value must not hold a slot that a later property of the same kind would take);
+  // false when no field is free for it.
   bool Map(const ContentLine& line, const Value& value) {
     const std::string& name = line.name;
     if (name == "FN" && !formatted_name_) {
@@ -172,7 +183,7 @@ class CardBuilder {
       return !card_.uid.empty();
     }
     if (name == "TEL") return MapPhone(line, value);
-    if (name == "EMAIL") return PlaceInSlot(kEmailFields, line, Text(value));
+    if (name == "EMAIL") return value.text.empty() || PlaceInSlot(kEmailFields, line, Text(value));
     if (name == "ADR") return MapAddress(line, value);
     if (name == "CATEGORIES") return MapCategories(value);
     for (const auto& property : kTextProperties) {
@@ -203,8 +214,9 @@ class CardBuilder {
   }
 
   bool MapOrganisation(const Value& value) {
-    if (!Free(kCompany)) return false;
     auto parts = Components(value, ';');
+    if (AllEmpty(parts)) return true;
+    if (!Free(kCompany)) return false;
     std::string units;
     for (std::size_t i = 1; i < parts.size(); ++i) units += (i > 1 ? ";" : "") + parts[i];
     Set(kCompany, parts[0]);
@@ -213,12 +225,14 @@ class CardBuilder {
   }
 
   bool MapText(int field, const Value& value) {
+    if (value.text.empty()) return true;
     if (!Free(field)) return false;
     Set(field, Text(value));
     return true;
   }
 
   bool MapDate(int field, const ContentLine& line, const Value& value) {
+    if (value.text.empty()) return true;
     if (!Free(field)) return false;
     if (HasParamValue(line, "VALUE", "TEXT")) {
       Set(field, Text(value));
@@ -231,6 +245,7 @@ class CardBuilder {
   }
 
   bool MapPhone(const ContentLine& line, const Value& value) {
+    if (value.text.empty()) return true;
     std::string number = Text(value);
     if (HasParamValue(line, "VALUE", "URI") && EqualsIgnoringCase(number.substr(0, 4), "tel:")) {
       number.erase(0, 4);
@@ -260,8 +275,9 @@ class CardBuilder {
     const AddressKind* kind = &kAddressKinds[2];
     if (HasParamValue(line, "TYPE", "WORK")) kind = &kAddressKinds[0];
     if (HasParamValue(line, "TYPE", "HOME")) kind = &kAddressKinds[1];
-    if (!Free(kind->street)) return false;
     auto parts = Components(value, ';');
+    if (AllEmpty(parts)) return true;
+    if (!Free(kind->street)) return false;
     parts.resize(7);
     // The handheld has one street field: a post office box or extended address goes there too.
     std::string street;
@@ -276,6 +292,7 @@ class CardBuilder {
   }
 
   bool MapCategories(const Value& value) {
+    if (value.text.empty()) return true;
     const auto items = Components(value, ',');
     std::string names;
     for (std::size_t i = 0; i < items.size(); ++i) names += (i ? "," : "") + items[i];

@@ -116,7 +116,8 @@ TEST(VcardReader, ReadsCardsOfOtherProgramsIntoTheirFields) {
         {34, "DE"}},
        {"N:M\xC3\xBCller;J\xC3\xBCrgen", "TEL;HOME:8", "X-OWN:a\\nb"}},
       {"3.0 as address books write it",
-       "BEGIN:VCARD\nVERSION:3.0\nFN:Ann Lee\nN:Lee;Ann;;;\nORG:Acme\\, Inc.;Sales;East\n"
+       "BEGIN:VCARD\nVERSION:3.0\nFN:Ann Lee\nN:Lee;Ann;;;\nORG:;\nTEL;TYPE=WORK:\n"
+       "ORG:Acme\\, Inc.;Sales;East\n"
        "item1.EMAIL;type=INTERNET;type=pref:ann@example.org\nitem1.X-ABLabel:_$!<Other>!$_\n"
        "EMAIL;TYPE=INTERNET,WORK:a2@example.org\nTEL;TYPE=\"work,voice\":1\nTEL:untyped\n"
        "CATEGORIES:VIP,Friends\\, close\nCATEGORIES:Golf\nBDAY:19700102\n"
@@ -155,6 +156,7 @@ TEST(VcardReader, ReadsCardsOfOtherProgramsIntoTheirFields) {
       EXPECT_EQ(F(card, n), F(expected, n)) << c.name << ", field " << n;
     }
     EXPECT_EQ(card.kept, c.kept) << c.name;
+    EXPECT_EQ(ReadOne(WriteCard(card)), card) << c.name;
   }
 }
 
