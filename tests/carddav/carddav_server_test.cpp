@@ -149,5 +149,24 @@ TEST(CardDavCredentialsTest, AWrongPasswordIsAFailedRequestThatSaysSo) {
   EXPECT_THAT(handheld.Log(), ::testing::Not(HasSubstr("not it")));
 }
 
+TEST(CardDavTrustTest, ACertificateIsVerifiedUnlessItsAuthorityIsGiven) {
+  DavServer server(Kind::kRadicale, true, /*tls=*/true);
+  if (!server.Available()) GTEST_SKIP() << server.SkipReason();
+  const carddav::Binding untrusted{server.RootUrl(), server.User(), server.PasswordFile(),
+                                   std::nullopt};
+  BoundHandheld refused(untrusted);
+  ASSERT_TRUE(refused.ok());
+  EXPECT_EQ(refused.Run(2), 2u);
+  EXPECT_THAT(refused.Log(), HasSubstr("certificate"));
+
+  carddav::Binding trusted = untrusted;
+  trusted.ca_file = server.CertificateFile();
+  BoundHandheld handheld(trusted);
+  ASSERT_TRUE(handheld.ok());
+  handheld.Send({Person("Ann", "Lee")});
+  ASSERT_EQ(handheld.Run(3), 1u) << handheld.Log();
+  EXPECT_EQ(Holding(server.Cards(), kNames), (std::vector<std::string>{"Ann"}));
+}
+
 }  // namespace
 }  // namespace velmora::testing

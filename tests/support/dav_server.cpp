@@ -45,7 +45,8 @@ bool Accepts(int port) {
 
 }  // namespace
 
-DavServer::DavServer(Kind kind, bool basic_auth) : kind_(kind), auth_(basic_auth) {
+DavServer::DavServer(Kind kind, bool basic_auth, bool tls)
+    : kind_(kind), auth_(basic_auth), tls_(tls && kind == Kind::kRadicale) {
   std::error_code ec;
   const char* program = kind == Kind::kRadicale ? kRadicale : kXandikos;
   if (!std::filesystem::exists(program, ec)) {
@@ -58,6 +59,14 @@ DavServer::DavServer(Kind kind, bool basic_auth) : kind_(kind), auth_(basic_auth
   password_ = auth_ ? "s3cret pass" : "";
   if (kind == Kind::kRadicale) {
     std::string config = "[server]\nhosts = 127.0.0.1:" + std::to_string(port_) + "\n";
+    if (tls_) {
+      if (!MakeCertificate()) {
+        skip_reason_ = "openssl cannot make a test certificate";
+        return;
+      }
+      config += "ssl = True\ncertificate = " + CertificateFile() +
+                "\nkey = " + (dir_->path() / "key.pem").string() + "\n";
+    }
     if (auth_) {
       WriteFileBytes(dir_->path() / "users", user_ + ":" + password_ + "\n");
       config +=
@@ -89,7 +98,17 @@ DavServer::~DavServer() {
 }
 
 std::string DavServer::RootUrl() const {
-  return "http://127.0.0.1:" + std::to_string(port_) + "/";
+  return (tls_ ? "https" : "http") + std::string("://127.0.0.1:") + std::to_string(port_) + "/";
+}
+
+std::string DavServer::CertificateFile() const {
+  return tls_ ? (dir_->path() / "cert.pem").string() : "";
+}
+
+bool DavServer::MakeCertificate() {
+  return RunProgram({"openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2",
+                     "-subj", "/CN=127.0.0.1", "-addext", "subjectAltName=IP:127.0.0.1", "-keyout",
+                     (dir_->path() / "key.pem").string(), "-out", CertificateFile()});
 }
 
 std::string DavServer::BookUrl() const {
@@ -146,6 +165,7 @@ bool DavServer::MakeBook() {
 std::optional<std::string> DavServer::Curl(const std::vector<std::string>& args) const {
   std::vector<std::string> argv = {"curl", "-s", "--max-time", "20"};
   if (auth_ && !user_.empty()) argv.insert(argv.end(), {"-u", user_ + ":" + password_});
+  if (tls_) argv.insert(argv.end(), {"--cacert", CertificateFile()});
   argv.insert(argv.end(), args.begin(), args.end());
   std::string output;
   if (!RunProgram(argv, "", &output)) return std::nullopt;

@@ -1,5 +1,6 @@
 // A private CardDAV server for tests, on loopback at a free port: Radicale (with or without
-// HTTP basic authentication) or Xandikos (no authentication), its data in a temporary folder,
+// HTTP basic authentication, over plain HTTP or over TLS with a certificate of its own
+// authority) or Xandikos (no authentication, plain HTTP), its data in a temporary folder,
 // one empty address book ready. Stopped and removed with the object; can be stopped and started
 // again on the same data and port.
 #pragma once
@@ -18,7 +19,7 @@ class DavServer {
  public:
   enum class Kind { kRadicale, kXandikos };
 
-  DavServer(Kind kind, bool basic_auth);
+  DavServer(Kind kind, bool basic_auth, bool tls = false);
   ~DavServer();
   DavServer(const DavServer&) = delete;
   DavServer& operator=(const DavServer&) = delete;
@@ -32,6 +33,8 @@ class DavServer {
   const std::string& Password() const { return password_; }
   // A private file holding the password; empty without authentication.
   std::string PasswordFile() const;
+  // The certificate the TLS server presents, self-signed for 127.0.0.1; empty without TLS.
+  std::string CertificateFile() const;
 
   bool Start();
   void Stop();
@@ -47,9 +50,11 @@ class DavServer {
  private:
   bool WaitUntilReady();
   bool MakeBook();
+  bool MakeCertificate();
 
   Kind kind_;
   bool auth_;
+  bool tls_;
   std::unique_ptr<TempDir> dir_;
   ServerProcess server_;
   int port_ = 0;
