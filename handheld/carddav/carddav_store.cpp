@@ -1,6 +1,8 @@
 #include "handheld/carddav/carddav_store.h"
 
+#include <array>
 #include <cstdio>
+#include <map>
 #include <random>
 
 #include "handheld/vcard/vcard_reader.h"
@@ -14,6 +16,34 @@ std::string FirstFailure(const std::vector<CardResult>& results) {
     if (!result.done) return result.why;
   }
   return {};
+}
+
+// Leaves out of `doomed` and of `add` each old card whose fields equal a new contact's: that
+// card stays as it is, with its UID and the properties Velmora does not map, instead of being
+// deleted and made again without them.
+void KeepUnchanged(std::vector<StoredCard>& doomed, std::vector<handheld::Contact>& add) {
+  std::map<std::array<std::string, handheld::kContactFields>, std::vector<std::size_t>> old;
+  for (std::size_t i = 0; i < doomed.size(); ++i) {
+    const auto cards = handheld::vcard::ReadCards(doomed[i].text, nullptr);
+    if (cards && cards->size() == 1) old[cards->front().contact.fields].push_back(i);
+  }
+  std::vector<bool> kept(doomed.size(), false);
+  std::vector<handheld::Contact> fresh;
+  for (auto& contact : add) {
+    const auto match = old.find(contact.fields);
+    if (match == old.end() || match->second.empty()) {
+      fresh.push_back(std::move(contact));
+      continue;
+    }
+    kept[match->second.back()] = true;
+    match->second.pop_back();
+  }
+  std::vector<StoredCard> still;
+  for (std::size_t i = 0; i < doomed.size(); ++i) {
+    if (!kept[i]) still.push_back(std::move(doomed[i]));
+  }
+  doomed = std::move(still);
+  add = std::move(fresh);
 }
 
 std::string Undone(std::size_t left, const char* what) {
@@ -118,8 +148,10 @@ bool CardDavStore::Apply(const handheld::ContactChange& change) {
     if (!chosen) return false;
     doomed = std::move(*chosen);
   }
+  std::vector<handheld::Contact> add = change.add;
+  KeepUnchanged(doomed, add);
   std::vector<StoredCard> fresh;
-  for (const auto& contact : change.add) {
+  for (const auto& contact : add) {
     const std::string uid = NewCardUid();
     fresh.push_back(
         {book_->url() + uid + ".vcf", {}, handheld::vcard::WriteCard({contact, uid, {}})});

@@ -3,7 +3,9 @@
 // only where no card exists), then the old ones are deleted (each only while unchanged since
 // the store read it); should an upload fail, the uploaded cards are deleted again, and should a
 // deletion fail, the deleted cards are put back and the uploaded ones deleted, so the book holds
-// the old set. Used through handheld::ContactBook; never throws.
+// the old set. An old card whose fields equal a new contact's is left in place rather than
+// made again, so it keeps its UID and the properties Velmora does not map. Used through
+// handheld::ContactBook; never throws.
 #pragma once
 
 #include <memory>

@@ -98,6 +98,16 @@ TEST_P(CardDavServerTest, EveryRequestCodeWorksOnTheBook) {
   EXPECT_EQ(Book(), (V{"Ann", "Eve"}));
 }
 
+TEST_P(CardDavServerTest, AnOverwriteLeavesACardItWouldMakeAgainAsItWas) {
+  BoundHandheld handheld(Binding());
+  handheld.Send({Person("Olga", "Old", "Work"), Person("Ann", "Lee")});
+  ASSERT_EQ(handheld.Run(1), 1u) << handheld.Log();
+  EXPECT_EQ(Book(), (std::vector<std::string>{"Ann", "Olga"}));
+  const auto cards = server_.Cards();
+  EXPECT_THAT(cards[0] + cards[1], HasSubstr("X-KEPT-BY-OTHERS:yes"));
+  EXPECT_THAT(cards[0] + cards[1], HasSubstr("UID:olga"));
+}
+
 TEST_P(CardDavServerTest, ACardChangedMeanwhileFailsTheChangeAndKeepsTheOldSet) {
   std::string why;
   auto store = carddav::CardDavStore::Open(Binding(), {}, &why);
