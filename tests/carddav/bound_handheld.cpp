@@ -1,10 +1,12 @@
 #include "tests/carddav/bound_handheld.h"
 
 #include <algorithm>
+#include <sstream>
 
 #include "platform/handheld/device_registry.h"
 #include "platform/handheld/handheld_layout.h"
 #include "platform/sorrelin/agent.h"
+#include "platform/velmora-device/tool.h"
 #include "transfer/category_list.h"
 #include "transfer/device_backup.h"
 #include "transfer/pim_reader.h"
@@ -79,7 +81,9 @@ std::vector<std::string> BoundHandheld::ExportedNames() const {
 }
 
 std::string BoundHandheld::Log() const {
-  return ReadFileBytes(handheld::FilesRoot(folder_) / "Windows" / "Sorrelin.log");
+  std::ostringstream out, err;
+  device_tool::RunDeviceTool({"log", folder_.string()}, out, err);
+  return out.str() + err.str();
 }
 
 }  // namespace velmora::testing

@@ -31,6 +31,7 @@ class BoundHandheld {
   // First and Last of each record of "Contact1.pim", sorted.
   std::vector<std::string> ExportedNames() const;
   bool ExportExists() const;
+  // What `velmora-device log` prints.
   std::string Log() const;
 
  private:
