@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "handheld/carddav/address_book.h"
-#include "platform/handheld/contact_store.h"
+#include "handheld/store/contact_store.h"
 
 namespace velmora::carddav {
 

@@ -2,7 +2,7 @@
 
 #include "handheld/carddav/binding.h"
 #include "handheld/carddav/carddav_store.h"
-#include "platform/handheld/handheld_layout.h"
+#include "handheld/store/handheld_layout.h"
 
 namespace velmora::carddav {
 

@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/handheld/contact_store.h"
+#include "handheld/store/contact_store.h"
 
 namespace velmora::carddav {
 

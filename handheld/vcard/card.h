@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/handheld/contact_store.h"
+#include "handheld/store/contact_store.h"
 
 namespace velmora::handheld::vcard {
 

@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <sstream>
 
-#include "platform/handheld/device_registry.h"
-#include "platform/handheld/handheld_layout.h"
-#include "platform/sorrelin/agent.h"
-#include "platform/velmora-device/tool.h"
+#include "handheld/sorrelin/agent.h"
+#include "handheld/store/device_registry.h"
+#include "handheld/store/handheld_layout.h"
+#include "handheld/velmora-device/tool.h"
 #include "transfer/category_list.h"
 #include "transfer/device_backup.h"
 #include "transfer/pim_reader.h"

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "handheld/carddav/binding.h"
-#include "platform/handheld/contact_store.h"
+#include "handheld/store/contact_store.h"
 #include "tests/support/temp_dir.h"
 
 namespace velmora::testing {

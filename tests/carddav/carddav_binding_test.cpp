@@ -5,7 +5,7 @@
 
 #include <sstream>
 
-#include "platform/velmora-device/tool.h"
+#include "handheld/velmora-device/tool.h"
 #include "tests/support/temp_dir.h"
 
 namespace velmora::testing {
