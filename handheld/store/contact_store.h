@@ -33,22 +33,40 @@ struct ContactChange {
   std::vector<Contact> add;
 };
 
-class SqliteDb;
-
 // Hands over the next contact to add: true with `*contact` filled, false when there is none.
 using ContactFeed = std::function<bool(Contact* contact)>;
 
-class ContactStore {
+// What the agent and velmora-device need of a handheld's contacts, whichever store holds them:
+// this SQLite store or an address book on a CardDAV server.
+class ContactBook {
+ public:
+  virtual ~ContactBook() = default;
+  virtual std::optional<std::vector<Contact>> All() = 0;
+  virtual std::optional<std::int64_t> Count() = 0;
+  // Happens whole or not at all.
+  virtual bool Apply(const ContactChange& change) = 0;
+  // As Apply, then adds the contacts `more` hands over, as part of the same change. A store
+  // that can stream them need not hold a large change in memory whole.
+  virtual bool Apply(const ContactChange& change, const ContactFeed& more) {
+    ContactChange whole = change;
+    for (Contact next; more(&next);) whole.add.push_back(next);
+    return Apply(whole);
+  }
+  // Why the last call failed, when the store can tell; empty otherwise.
+  virtual std::string Why() const { return {}; }
+};
+
+class SqliteDb;
+
+class ContactStore : public ContactBook {
  public:
   static std::unique_ptr<ContactStore> Open(const std::filesystem::path& handheld, bool create);
-  ~ContactStore();
+  ~ContactStore() override;
 
-  std::optional<std::vector<Contact>> All();
-  std::optional<std::int64_t> Count();
-  bool Apply(const ContactChange& change);
-  // As Apply, then adds the contacts `more` hands over, in one transaction with the rest: a
-  // large change need not be held in memory whole.
-  bool Apply(const ContactChange& change, const ContactFeed& more);
+  std::optional<std::vector<Contact>> All() override;
+  std::optional<std::int64_t> Count() override;
+  bool Apply(const ContactChange& change) override;
+  bool Apply(const ContactChange& change, const ContactFeed& more) override;
 
  private:
   explicit ContactStore(std::unique_ptr<SqliteDb> db);

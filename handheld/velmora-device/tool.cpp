@@ -4,8 +4,11 @@
 #include <fstream>
 #include <sstream>
 
+#include "handheld/carddav/binding.h"
+#include "handheld/carddav/handheld_contacts.h"
 #include "handheld/store/attachment.h"
 #include "handheld/store/contact_store.h"
+#include "handheld/store/device_path.h"
 #include "handheld/store/device_registry.h"
 #include "handheld/store/handheld_layout.h"
 #include "handheld/store/link_state.h"
@@ -23,7 +26,9 @@ using Args = std::vector<std::string>;
 
 constexpr const char* kUsage =
     "usage: velmora-device COMMAND ...\n"
-    "  create DIR --owner NAME [--no-agent]   make a new handheld in DIR\n"
+    "  create DIR --owner NAME [--no-agent] [--carddav URL [--user USER]\n"
+    "         [--password-file FILE] [--ca-file FILE]]\n"
+    "                                         make a new handheld in DIR\n"
     "  connect DIR [--wait]                   attach it to this desktop and run the\n"
     "                                         AutoStartOnConnect commands\n"
     "  disconnect [--wait]                    detach it and run the AutoStartOnDisconnect\n"
@@ -32,13 +37,23 @@ constexpr const char* kUsage =
     "  contacts DIR list [--csv] | import FILE.csv|FILE.vcf | export FILE.vcf | clear |\n"
     "           count\n"
     "  fault DIR NAME [VALUE] | fault DIR clear\n"
+    "  log DIR                                print the contacts agent's log\n"
     "Each command takes --help. Exit status: 0 done, 1 failed, 2 bad arguments.\n";
 
 constexpr const char* kCreateUsage =
     "usage: velmora-device create DIR --owner NAME [--no-agent]\n"
+    "           [--carddav URL [--user USER] [--password-file FILE] [--ca-file FILE]]\n"
     "Makes a new handheld in DIR: its file system (\\My Documents\\Contact), its registry with\n"
     "the owner's name in \\Ident Name, an empty contacts store and, unless --no-agent, the\n"
-    "contacts agent.\n";
+    "contacts agent.\n"
+    "With --carddav its contacts are the cards of that CardDAV address book instead (the\n"
+    "collection's URL, or the server's, where the user's first address book is found). The\n"
+    "password is read from FILE, which only its owner may read, whenever the book is opened;\n"
+    "only the file's path is recorded. Certificates are always verified; --ca-file trusts a\n"
+    "private certificate authority.\n";
+constexpr const char* kLogUsage =
+    "usage: velmora-device log DIR\n"
+    "Prints the log the contacts agent keeps on the handheld: each request and why one failed.\n";
 constexpr const char* kConnectUsage =
     "usage: velmora-device connect DIR [--wait]\n"
     "Attaches the handheld in DIR to this desktop, adds a partnership for its owner when there\n"
@@ -107,10 +122,21 @@ fs::path AgentProgramBesideTool() {
 
 int Create(const Args& args, std::ostream& out, std::ostream& err) {
   std::optional<std::string> dir, owner;
+  std::optional<carddav::Binding> binding;
+  std::optional<std::string> user, password_file, ca_file;
   bool agent = true;
   for (std::size_t i = 0; i < args.size(); ++i) {
-    if (args[i] == "--owner" && i + 1 < args.size()) {
+    const bool has_value = i + 1 < args.size();
+    if (args[i] == "--owner" && has_value) {
       owner = args[++i];
+    } else if (args[i] == "--carddav" && has_value) {
+      binding = carddav::Binding{args[++i], {}, {}, {}};
+    } else if (args[i] == "--user" && has_value) {
+      user = args[++i];
+    } else if (args[i] == "--password-file" && has_value) {
+      password_file = args[++i];
+    } else if (args[i] == "--ca-file" && has_value) {
+      ca_file = args[++i];
     } else if (args[i] == "--no-agent") {
       agent = false;
     } else if (!dir && !args[i].empty() && args[i][0] != '-') {
@@ -120,14 +146,29 @@ int Create(const Args& args, std::ostream& out, std::ostream& err) {
     }
   }
   if (!dir || !owner) return BadArguments(err, "create needs DIR and --owner NAME", kCreateUsage);
+  if (!binding && (user || password_file || ca_file)) {
+    return BadArguments(err, "--user, --password-file and --ca-file go with --carddav",
+                        kCreateUsage);
+  }
   std::string error;
+  if (binding) {
+    binding->user = user.value_or("");
+    if (password_file) binding->password_file = *password_file;
+    if (ca_file) binding->ca_file = *ca_file;
+    if (!carddav::CheckBinding(*binding, &error)) {
+      err << "velmora-device: " << error << "\n";
+      return 1;
+    }
+  }
   const auto program = agent ? std::optional<fs::path>(AgentProgramBesideTool()) : std::nullopt;
-  if (!handheld::CreateHandheld(*dir, *owner, program, &error)) {
+  if (!handheld::CreateHandheld(*dir, *owner, program, &error) ||
+      (binding && !carddav::WriteBinding(*dir, *binding, &error))) {
     err << "velmora-device: " << error << "\n";
     return 1;
   }
   out << "Created a handheld for \"" << *owner << "\" in " << *dir
-      << (agent ? "" : " (without the contacts agent)") << "\n";
+      << (agent ? "" : " (without the contacts agent)")
+      << (binding ? " bound to the address book " + binding->url : "") << "\n";
   return 0;
 }
 
@@ -213,6 +254,11 @@ int Status(const Args& args, std::ostream& out, std::ostream& err) {
   return 0;
 }
 
+std::string Because(const handheld::ContactBook& store) {
+  const std::string why = store.Why();
+  return why.empty() ? "" : ": " + why;
+}
+
 void PrintContacts(const std::vector<handheld::Contact>& contacts, std::ostream& out) {
   const auto& names = handheld::ContactFieldNames();
   for (std::size_t i = 0; i < contacts.size(); ++i) {
@@ -230,11 +276,11 @@ bool IsVcardFile(const fs::path& file) {
   return extension == ".vcf" || extension == ".vcard";
 }
 
-int ExportVcard(handheld::ContactStore& store, const fs::path& file, std::ostream& out,
+int ExportVcard(handheld::ContactBook& store, const fs::path& file, std::ostream& out,
                 std::ostream& err) {
   const auto contacts = store.All();
   if (!contacts) {
-    err << "velmora-device: cannot read the contacts\n";
+    err << "velmora-device: cannot read the contacts" << Because(store) << "\n";
     return 1;
   }
   if (!files::WriteFileAtomically(file, ContactsToVcard(*contacts))) {
@@ -256,16 +302,17 @@ int Contacts(const Args& args, std::ostream& out, std::ostream& err) {
                      ((action == "clear" || action == "count") && rest.empty());
   if (!valid) return BadArguments(err, "unknown contacts action", kContactsUsage);
   if (!RequireHandheld(dir, err)) return 1;
-  auto store = handheld::ContactStore::Open(dir, false);
+  std::string why;
+  auto store = carddav::OpenHandheldContacts(dir, &why);
   if (!store) {
-    err << "velmora-device: cannot open the contacts store of " << dir.string() << "\n";
+    err << "velmora-device: " << why << "\n";
     return 1;
   }
   if (action == "export") return ExportVcard(*store, rest[0], out, err);
   if (action == "list") {
     const auto contacts = store->All();
     if (!contacts) {
-      err << "velmora-device: cannot read the contacts\n";
+      err << "velmora-device: cannot read the contacts" << Because(*store) << "\n";
       return 1;
     }
     if (csv) {
@@ -305,10 +352,21 @@ int Contacts(const Args& args, std::ostream& out, std::ostream& err) {
     change.add = std::move(*contacts);
   }
   if (!store->Apply(change)) {
-    err << "velmora-device: the contacts store refused the change\n";
+    err << "velmora-device: the contacts store refused the change" << Because(*store) << "\n";
     return 1;
   }
   if (action == "import") out << "Imported " << change.add.size() << " contacts\n";
+  return 0;
+}
+
+int Log(const Args& args, std::ostream& out, std::ostream& err) {
+  if (args.size() != 1) return BadArguments(err, "log needs DIR", kLogUsage);
+  if (!RequireHandheld(args[0], err)) return 1;
+  const auto log = handheld::ResolveDevicePath(handheld::FilesRoot(args[0]),
+                                               handheld::kAgentLogDevicePath, nullptr);
+  std::ifstream in;
+  if (log) in.open(log->host, std::ios::binary);
+  if (in && in.peek() != std::ifstream::traits_type::eof()) out << in.rdbuf();
   return 0;
 }
 
@@ -354,6 +412,7 @@ int RunDeviceTool(const Args& args, std::ostream& out, std::ostream& err) {
       {"status", kStatusUsage, Status},
       {"contacts", kContactsUsage, Contacts},
       {"fault", kFaultUsage, Fault},
+      {"log", kLogUsage, Log},
   };
   if (command == "--help" || command == "-h" || command == "help") {
     out << kUsage;
