@@ -8,6 +8,7 @@
 
 #include "db/type_codes.h"
 #include "handheld/store/contact_store.h"
+#include "handheld/vcard/vcard_writer.h"
 #include "platform/registry/hive_format.h"
 #include "tests/transfer/memory_result_set.h"
 #include "transfer/category_list.h"
@@ -109,6 +110,49 @@ bool CsvSeeds(const fs::path& dir) {
                    "line\"\n\"S\xc3\xb8ren\";\n");
 }
 
+bool VcardSeeds(const fs::path& dir) {
+  velmora::handheld::vcard::Card card;
+  for (int i = 0; i < 46; ++i)
+    card.contact.fields[static_cast<std::size_t>(i)] = "v,;\\" + std::to_string(i);
+  card.contact.fields[43] = "line\r\nbreak";
+  card.contact.fields[44] = "1985-04-15";
+  card.uid = "urn:uuid:1";
+  card.kept = {"PHOTO;ENCODING=b;TYPE=JPEG:QUJD", "X-OWN;X-P=\"a:b\":v"};
+  return WriteSeed(dir / "written.vcf", velmora::handheld::vcard::WriteCards({card, {}})) &&
+         WriteSeed(dir / "v21.vcf",
+                   "BEGIN:VCARD\r\nVERSION:2.1\r\nN;CHARSET=ISO-8859-1:M\xFCller;J\r\n"
+                   "TEL;WORK;VOICE:1\r\nNOTE;ENCODING=QUOTED-PRINTABLE:a=0D=0Ab=\r\nc\r\n"
+                   "PHOTO;ENCODING=BASE64;TYPE=GIF:R0lG\r\nODlh\r\n\r\nEND:VCARD\r\n") &&
+         WriteSeed(dir / "v40.vcf",
+                   "BEGIN:VCARD\nVERSION:4.0\nFN:Solo\nTEL;VALUE=uri;TYPE=\"cell,voice\":tel:+1\n"
+                   "ANNIVERSARY:20090808\nitem1.EMAIL;PREF=1:a@b\nCATEGORIES:a\\,b,c\n"
+                   "ADR;TYPE=home:;;St\n reet;C;;1;X\nEND:VCARD\n");
+}
+
+// Answers of the kinds a CardDAV server sends: a collection with its principal and home, and
+// a card listing with data.
+bool MultistatusSeeds(const fs::path& dir) {
+  const std::string head =
+      "<?xml version=\"1.0\"?><d:multistatus xmlns:d=\"DAV:\" "
+      "xmlns:c=\"urn:ietf:params:xml:ns:carddav\"><d:response><d:href>";
+  const std::string ok = "<d:status>HTTP/1.1 200 OK</d:status></d:propstat></d:response>";
+  return WriteSeed(dir / "discovery.xml",
+                   head +
+                       "/</d:href><d:propstat><d:prop><d:resourcetype><d:collection/>"
+                       "<c:addressbook/></d:resourcetype><d:current-user-principal><d:href>"
+                       "/ann/</d:href></d:current-user-principal><c:addressbook-home-set>"
+                       "<d:href>/ann/</d:href></c:addressbook-home-set></d:prop>" +
+                       ok + "</d:multistatus>") &&
+         WriteSeed(dir / "cards.xml",
+                   head +
+                       "/ann/book/a.vcf</d:href><d:propstat><d:prop><d:getetag>\"1\""
+                       "</d:getetag><c:address-data>BEGIN:VCARD&#13;\nEND:VCARD"
+                       "</c:address-data></d:prop>" +
+                       ok +
+                       "<d:response><d:href>/ann/book/gone.vcf</d:href><d:status>"
+                       "HTTP/1.1 404 Not Found</d:status></d:response></d:multistatus>");
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -119,13 +163,15 @@ int main(int argc, char** argv) {
   fs::path out = argv[1];
   std::error_code error;
   for (const char* target : {"fuzz_pdb_reader", "fuzz_pim_reader", "fuzz_category_line",
-                             "fuzz_registry_hive", "fuzz_filedb_csv", "fuzz_agent_contact_files"}) {
+                             "fuzz_registry_hive", "fuzz_filedb_csv", "fuzz_agent_contact_files",
+                             "fuzz_vcard_reader", "fuzz_carddav_multistatus"}) {
     fs::create_directories(out / target, error);
   }
   bool ok = PdbSeeds(out / "fuzz_pdb_reader") && PimSeeds(out / "fuzz_pim_reader") &&
             CategorySeeds(out / "fuzz_category_line") &&
             RegistrySeeds(out / "fuzz_registry_hive") && CsvSeeds(out / "fuzz_filedb_csv") &&
-            AgentSeeds(out / "fuzz_agent_contact_files");
+            AgentSeeds(out / "fuzz_agent_contact_files") && VcardSeeds(out / "fuzz_vcard_reader") &&
+            MultistatusSeeds(out / "fuzz_carddav_multistatus");
   if (!ok) std::cerr << "velmora-fuzz-seeds: could not write the seeds in " << out << "\n";
   return ok ? 0 : 1;
 }

@@ -6,6 +6,7 @@ set -euo pipefail
 packages=(
   build-essential cmake pkg-config ccache git
   unixodbc-dev odbcinst libsqliteodbc sqlite3 libsqlite3-dev
+  libcurl4-openssl-dev libxml2-dev radicale xandikos
   odbc-postgresql postgresql
   odbc-mariadb mariadb-server
   libgtest-dev libgmock-dev libbenchmark-dev

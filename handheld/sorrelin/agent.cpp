@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "handheld/carddav/handheld_contacts.h"
 #include "handheld/store/contact_store.h"
 #include "handheld/store/device_path.h"
 #include "handheld/store/device_registry.h"
@@ -65,10 +66,19 @@ class Agent {
   }
 
  private:
-  std::unique_ptr<handheld::ContactStore> Store() {
-    auto store = handheld::ContactStore::Open(handheld_, false);
-    if (!store) Log("cannot open the contacts store " + handheld::ContactsFile(handheld_).string());
+  std::unique_ptr<handheld::ContactBook> Store(const std::string& what) {
+    std::string why;
+    auto store = carddav::OpenHandheldContacts(handheld_, &why);
+    if (!store) Log(what + ": " + why + "; the contacts are unchanged");
     return store;
+  }
+
+  // The log line of a change the store refused: why, when it can tell (and whether the old
+  // contacts are kept), or that nothing changed.
+  static std::string Refused(const handheld::ContactBook& store) {
+    const std::string why = store.Why();
+    return "the contacts store refused the change" +
+           (why.empty() ? std::string("; the contacts are unchanged") : ": " + why);
   }
 
   // The category named by "category.css": none without a file or for "0:"; false when the file
@@ -112,10 +122,10 @@ class Agent {
       if (category) contact.fields[39] = handheld::AddCategory(contact.fields[39], *category);
     }
     change.add = std::move(*contacts);
-    auto store = Store();
+    auto store = Store(what);
     if (!store) return false;
     if (!store->Apply(change)) {
-      Log(what + ": the contacts store refused the change; the contacts are unchanged");
+      Log(what + ": " + Refused(*store));
       return false;
     }
     Log(what + ": added " + std::to_string(change.add.size()) + " contacts" +
@@ -146,11 +156,12 @@ class Agent {
       Log("export: delivered " + faults.export_file->string() + " as Contact1.pim");
       return true;
     }
-    auto store = Store();
+    auto store = Store("export");
     if (!store) return false;
     const auto contacts = store->All();
     if (!contacts) {
-      Log("export: cannot read the contacts store");
+      const std::string why = store->Why();
+      Log("export: cannot read the contacts store" + (why.empty() ? "" : ": " + why));
       return false;
     }
     std::string problem;
@@ -179,10 +190,10 @@ class Agent {
     ContactChange change;
     change.remove_all = true;
     change.add = std::move(*contacts);
-    auto store = Store();
+    auto store = Store("request 4 (restore)");
     if (!store) return false;
     if (!store->Apply(change)) {
-      Log("request 4 (restore): the contacts store refused the change; the contacts are unchanged");
+      Log("request 4 (restore): " + Refused(*store));
       return false;
     }
     Log("request 4 (restore): the contacts are now the " + std::to_string(change.add.size()) +

@@ -32,16 +32,29 @@ struct ContactChange {
   std::vector<Contact> add;
 };
 
+// What the agent and velmora-device need of a handheld's contacts, whichever store holds them:
+// this SQLite store or an address book on a CardDAV server.
+class ContactBook {
+ public:
+  virtual ~ContactBook() = default;
+  virtual std::optional<std::vector<Contact>> All() = 0;
+  virtual std::optional<std::int64_t> Count() = 0;
+  // Happens whole or not at all.
+  virtual bool Apply(const ContactChange& change) = 0;
+  // Why the last call failed, when the store can tell; empty otherwise.
+  virtual std::string Why() const { return {}; }
+};
+
 class SqliteDb;
 
-class ContactStore {
+class ContactStore : public ContactBook {
  public:
   static std::unique_ptr<ContactStore> Open(const std::filesystem::path& handheld, bool create);
-  ~ContactStore();
+  ~ContactStore() override;
 
-  std::optional<std::vector<Contact>> All();
-  std::optional<std::int64_t> Count();
-  bool Apply(const ContactChange& change);
+  std::optional<std::vector<Contact>> All() override;
+  std::optional<std::int64_t> Count() override;
+  bool Apply(const ContactChange& change) override;
 
  private:
   explicit ContactStore(std::unique_ptr<SqliteDb> db);

@@ -1,5 +1,6 @@
 #include "handheld/velmora-device/tool.h"
 
+#include <cctype>
 #include <cerrno>
 #include <charconv>
 #include <chrono>
@@ -7,13 +8,18 @@
 #include <fstream>
 #include <sstream>
 
+#include "handheld/carddav/binding.h"
+#include "handheld/carddav/handheld_contacts.h"
 #include "handheld/store/attachment.h"
 #include "handheld/store/contact_store.h"
+#include "handheld/store/device_path.h"
 #include "handheld/store/device_registry.h"
 #include "handheld/store/handheld_layout.h"
 #include "handheld/store/link_state.h"
 #include "handheld/velmora-device/command_line.h"
 #include "handheld/velmora-device/contacts_csv.h"
+#include "handheld/velmora-device/contacts_vcard.h"
+#include "platform/files/atomic_file.h"
 #include "platform/registry/registry.h"
 
 namespace velmora::device_tool {
@@ -28,22 +34,35 @@ constexpr std::chrono::seconds kDefaultBusyTimeout(600);
 
 constexpr const char* kUsage =
     "usage: velmora-device COMMAND ...\n"
-    "  create DIR --owner NAME [--no-agent]   make a new handheld in DIR\n"
+    "  create DIR --owner NAME [--no-agent] [--carddav URL [--user USER]\n"
+    "         [--password-file FILE] [--ca-file FILE]]\n"
+    "                                         make a new handheld in DIR\n"
     "  connect DIR [--wait] [--busy-timeout S] attach it to this desktop and run the\n"
     "                                         AutoStartOnConnect commands\n"
     "  disconnect [--wait]                    detach it and run the AutoStartOnDisconnect\n"
     "                                         commands\n"
     "  status                                 which handheld is attached, and its owner\n"
-    "  contacts DIR list [--csv] | import FILE.csv | clear | count\n"
+    "  contacts DIR list [--csv] | import FILE.csv|FILE.vcf | export FILE.vcf | clear |\n"
+    "           count\n"
     "  fault DIR NAME [VALUE] | fault DIR clear\n"
+    "  log DIR                                print the contacts agent's log\n"
     "Each command takes --help. Exit status: 0 done, 1 failed, 2 bad arguments, 75 (connect)\n"
     "another connection is still running.\n";
 
 constexpr const char* kCreateUsage =
     "usage: velmora-device create DIR --owner NAME [--no-agent]\n"
+    "           [--carddav URL [--user USER] [--password-file FILE] [--ca-file FILE]]\n"
     "Makes a new handheld in DIR: its file system (\\My Documents\\Contact), its registry with\n"
     "the owner's name in \\Ident Name, an empty contacts store and, unless --no-agent, the\n"
-    "contacts agent.\n";
+    "contacts agent.\n"
+    "With --carddav its contacts are the cards of that CardDAV address book instead (the\n"
+    "collection's URL, or the server's, where the user's first address book is found). The\n"
+    "password is read from FILE, which only its owner may read, whenever the book is opened;\n"
+    "only the file's path is recorded. Certificates are always verified; --ca-file trusts a\n"
+    "private certificate authority.\n";
+constexpr const char* kLogUsage =
+    "usage: velmora-device log DIR\n"
+    "Prints the log the contacts agent keeps on the handheld: each request and why one failed.\n";
 constexpr const char* kConnectUsage =
     "usage: velmora-device connect DIR [--wait] [--busy-timeout SECONDS]\n"
     "Attaches the handheld in DIR to this desktop, adds a partnership for its owner when there\n"
@@ -72,12 +91,16 @@ constexpr const char* kStatusUsage =
     "Says which handheld is attached to this desktop and who owns it.\n";
 constexpr const char* kContactsUsage =
     "usage: velmora-device contacts DIR list [--csv]\n"
-    "       velmora-device contacts DIR import FILE.csv\n"
+    "       velmora-device contacts DIR import FILE.csv|FILE.vcf\n"
+    "       velmora-device contacts DIR export FILE.vcf\n"
     "       velmora-device contacts DIR clear\n"
     "       velmora-device contacts DIR count\n"
     "list prints the handheld's contacts (--csv: RFC 4180 CSV, UTF-8, header of the 46 field\n"
-    "names); import adds the rows of a CSV file whose header names any of those fields;\n"
-    "clear removes every contact; count prints how many there are.\n";
+    "names); import adds the rows of a CSV file whose header names any of those fields, or the\n"
+    "cards of a vCard file (.vcf: vCard 2.1, 3.0 or 4.0, any number of cards; properties that\n"
+    "map to no contact field are not kept, as the handheld holds the 46 fields only); export\n"
+    "writes every contact to a vCard 3.0 file, one card each; clear removes every contact;\n"
+    "count prints how many there are.\n";
 constexpr const char* kFaultUsage =
     "usage: velmora-device fault DIR NAME [VALUE]\n"
     "       velmora-device fault DIR clear\n"
@@ -121,10 +144,21 @@ fs::path AgentProgramBesideTool() {
 
 int Create(const Args& args, std::ostream& out, std::ostream& err) {
   std::optional<std::string> dir, owner;
+  std::optional<carddav::Binding> binding;
+  std::optional<std::string> user, password_file, ca_file;
   bool agent = true;
   for (std::size_t i = 0; i < args.size(); ++i) {
-    if (args[i] == "--owner" && i + 1 < args.size()) {
+    const bool has_value = i + 1 < args.size();
+    if (args[i] == "--owner" && has_value) {
       owner = args[++i];
+    } else if (args[i] == "--carddav" && has_value) {
+      binding = carddav::Binding{args[++i], {}, {}, {}};
+    } else if (args[i] == "--user" && has_value) {
+      user = args[++i];
+    } else if (args[i] == "--password-file" && has_value) {
+      password_file = args[++i];
+    } else if (args[i] == "--ca-file" && has_value) {
+      ca_file = args[++i];
     } else if (args[i] == "--no-agent") {
       agent = false;
     } else if (!dir && !args[i].empty() && args[i][0] != '-') {
@@ -134,14 +168,29 @@ int Create(const Args& args, std::ostream& out, std::ostream& err) {
     }
   }
   if (!dir || !owner) return BadArguments(err, "create needs DIR and --owner NAME", kCreateUsage);
+  if (!binding && (user || password_file || ca_file)) {
+    return BadArguments(err, "--user, --password-file and --ca-file go with --carddav",
+                        kCreateUsage);
+  }
   std::string error;
+  if (binding) {
+    binding->user = user.value_or("");
+    if (password_file) binding->password_file = *password_file;
+    if (ca_file) binding->ca_file = *ca_file;
+    if (!carddav::CheckBinding(*binding, &error)) {
+      err << "velmora-device: " << error << "\n";
+      return 1;
+    }
+  }
   const auto program = agent ? std::optional<fs::path>(AgentProgramBesideTool()) : std::nullopt;
-  if (!handheld::CreateHandheld(*dir, *owner, program, &error)) {
+  if (!handheld::CreateHandheld(*dir, *owner, program, &error) ||
+      (binding && !carddav::WriteBinding(*dir, *binding, &error))) {
     err << "velmora-device: " << error << "\n";
     return 1;
   }
   out << "Created a handheld for \"" << *owner << "\" in " << *dir
-      << (agent ? "" : " (without the contacts agent)") << "\n";
+      << (agent ? "" : " (without the contacts agent)")
+      << (binding ? " bound to the address book " + binding->url : "") << "\n";
   return 0;
 }
 
@@ -261,6 +310,11 @@ int Status(const Args& args, std::ostream& out, std::ostream& err) {
   return 0;
 }
 
+std::string Because(const handheld::ContactBook& store) {
+  const std::string why = store.Why();
+  return why.empty() ? "" : ": " + why;
+}
+
 void PrintContacts(const std::vector<handheld::Contact>& contacts, std::ostream& out) {
   const auto& names = handheld::ContactFieldNames();
   for (std::size_t i = 0; i < contacts.size(); ++i) {
@@ -272,6 +326,27 @@ void PrintContacts(const std::vector<handheld::Contact>& contacts, std::ostream&
   }
 }
 
+bool IsVcardFile(const fs::path& file) {
+  std::string extension = file.extension().string();
+  for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return extension == ".vcf" || extension == ".vcard";
+}
+
+int ExportVcard(handheld::ContactBook& store, const fs::path& file, std::ostream& out,
+                std::ostream& err) {
+  const auto contacts = store.All();
+  if (!contacts) {
+    err << "velmora-device: cannot read the contacts" << Because(store) << "\n";
+    return 1;
+  }
+  if (!files::WriteFileAtomically(file, ContactsToVcard(*contacts))) {
+    err << "velmora-device: cannot write " << file.string() << "\n";
+    return 1;
+  }
+  out << "Exported " << contacts->size() << " contacts\n";
+  return 0;
+}
+
 int Contacts(const Args& args, std::ostream& out, std::ostream& err) {
   if (args.size() < 2) return BadArguments(err, "contacts needs DIR and an action", kContactsUsage);
   const fs::path dir = args[0];
@@ -279,19 +354,21 @@ int Contacts(const Args& args, std::ostream& out, std::ostream& err) {
   const Args rest(args.begin() + 2, args.end());
   const bool csv = rest.size() == 1 && rest[0] == "--csv";
   const bool valid = (action == "list" && (rest.empty() || csv)) ||
-                     (action == "import" && rest.size() == 1) ||
+                     ((action == "import" || action == "export") && rest.size() == 1) ||
                      ((action == "clear" || action == "count") && rest.empty());
   if (!valid) return BadArguments(err, "unknown contacts action", kContactsUsage);
   if (!RequireHandheld(dir, err)) return 1;
-  auto store = handheld::ContactStore::Open(dir, false);
+  std::string why;
+  auto store = carddav::OpenHandheldContacts(dir, &why);
   if (!store) {
-    err << "velmora-device: cannot open the contacts store of " << dir.string() << "\n";
+    err << "velmora-device: " << why << "\n";
     return 1;
   }
+  if (action == "export") return ExportVcard(*store, rest[0], out, err);
   if (action == "list") {
     const auto contacts = store->All();
     if (!contacts) {
-      err << "velmora-device: cannot read the contacts\n";
+      err << "velmora-device: cannot read the contacts" << Because(*store) << "\n";
       return 1;
     }
     if (csv) {
@@ -322,7 +399,8 @@ int Contacts(const Args& args, std::ostream& out, std::ostream& err) {
     std::ostringstream text;
     text << in.rdbuf();
     std::string error;
-    auto contacts = ContactsFromCsv(text.str(), &error);
+    auto contacts = IsVcardFile(rest[0]) ? ContactsFromVcard(text.str(), &error)
+                                         : ContactsFromCsv(text.str(), &error);
     if (!contacts) {
       err << "velmora-device: " << rest[0] << ": " << error << "\n";
       return 1;
@@ -330,10 +408,21 @@ int Contacts(const Args& args, std::ostream& out, std::ostream& err) {
     change.add = std::move(*contacts);
   }
   if (!store->Apply(change)) {
-    err << "velmora-device: the contacts store refused the change\n";
+    err << "velmora-device: the contacts store refused the change" << Because(*store) << "\n";
     return 1;
   }
   if (action == "import") out << "Imported " << change.add.size() << " contacts\n";
+  return 0;
+}
+
+int Log(const Args& args, std::ostream& out, std::ostream& err) {
+  if (args.size() != 1) return BadArguments(err, "log needs DIR", kLogUsage);
+  if (!RequireHandheld(args[0], err)) return 1;
+  const auto log = handheld::ResolveDevicePath(handheld::FilesRoot(args[0]),
+                                               handheld::kAgentLogDevicePath, nullptr);
+  std::ifstream in;
+  if (log) in.open(log->host, std::ios::binary);
+  if (in && in.peek() != std::ifstream::traits_type::eof()) out << in.rdbuf();
   return 0;
 }
 
@@ -379,6 +468,7 @@ int RunDeviceTool(const Args& args, std::ostream& out, std::ostream& err) {
       {"status", kStatusUsage, Status},
       {"contacts", kContactsUsage, Contacts},
       {"fault", kFaultUsage, Fault},
+      {"log", kLogUsage, Log},
   };
   if (command == "--help" || command == "-h" || command == "help") {
     out << kUsage;
