@@ -109,18 +109,20 @@ std::span<const int> PhoneSlots(const ContentLine& line) {
     }
     return false;
   };
-  auto slots = [](int kind) -> std::span<const int> {
-    const auto& fields = kPhoneKinds[static_cast<std::size_t>(kind)].fields;
-    return std::span<const int>(fields.data(), fields[1] == 0 ? 1 : 2);
+  auto slots = [](int first) -> std::span<const int> {
+    for (const auto& kind : kPhoneKinds) {
+      if (kind.fields[0] == first) return {kind.fields.data(), kind.fields[1] == 0 ? 1u : 2u};
+    }
+    return {};
   };
-  if (has("X-ASSISTANT") || has("X-EVOLUTION-ASSISTANT")) return slots(7);
-  if (has("X-RADIO") || has("X-EVOLUTION-RADIO")) return slots(8);
-  if (has("PAGER")) return slots(3);
-  if (has("CAR")) return slots(4);
-  if (has("CELL")) return slots(2);
-  if (has("FAX")) return slots(has("HOME") ? 6 : 5);
-  if (has("WORK")) return slots(0);
-  if (has("HOME")) return slots(1);
+  if (has("X-ASSISTANT") || has("X-EVOLUTION-ASSISTANT")) return slots(kAssistantTel);
+  if (has("X-RADIO") || has("X-EVOLUTION-RADIO")) return slots(kRadioTel);
+  if (has("PAGER")) return slots(kPager);
+  if (has("CAR")) return slots(kCarTel);
+  if (has("CELL")) return slots(kMobileTel);
+  if (has("FAX")) return slots(has("HOME") ? kHomeFax : kWorkFax);
+  if (has("WORK")) return slots(kWorkTel);
+  if (has("HOME")) return slots(kHomeTel);
   return {};
 }
 
@@ -143,6 +145,10 @@ class CardBuilder {
     auto value = DecodeValue(line, version_, why);
     if (!value) return false;
     const std::string_view head = raw.substr(0, raw.size() - line.value.size());
+    if (value->text.find('\0') != std::string::npos) {
+      *why = "a NUL byte";
+      return false;
+    }
     if (!IsUtf8(value->text) || !IsUtf8(head)) {
       *why = "the value is not UTF-8";
       return false;
@@ -202,8 +208,9 @@ class CardBuilder {
   }
 
   bool MapName(const Value& value) {
-    if (!Free(kLast) || !Free(kFirst)) return false;
     auto parts = Components(value, ';');
+    // More parts than vCard has: kept whole rather than cut.
+    if (!Free(kLast) || !Free(kFirst) || parts.size() > 5) return false;
     parts.resize(5);
     Set(kLast, parts[0]);
     Set(kFirst, parts[1]);
@@ -277,7 +284,7 @@ class CardBuilder {
     if (HasParamValue(line, "TYPE", "HOME")) kind = &kAddressKinds[1];
     auto parts = Components(value, ';');
     if (AllEmpty(parts)) return true;
-    if (!Free(kind->street)) return false;
+    if (!Free(kind->street) || parts.size() > 7) return false;
     parts.resize(7);
     // The handheld has one street field: a post office box or extended address goes there too.
     std::string street;
@@ -364,26 +371,35 @@ class Reader {
   bool Folded21() const { return card_ && card_->version() == Version::k21; }
 
   // The next content line with its continuations: folded lines (a 2.1 fold keeps the blank it
-  // was made at), quoted-printable soft line breaks and unindented 2.1 base64 lines.
+  // was made at), quoted-printable soft line breaks and unindented 2.1 base64 lines. The
+  // encoding is looked up once, so that a long run of continuations stays linear.
   std::string LogicalLine() {
     std::string line(lines_[next_++]);
     const bool v21 = Folded21();
+    AppendFolds(line, v21);
+    if (!v21) return line;
+    const std::string head = Head(line);
+    const bool quoted_printable = head.find("QUOTED-PRINTABLE") != std::string::npos;
+    const bool base64 = head.find("BASE64") != std::string::npos;
     for (;;) {
-      if (next_ < lines_.size() && !lines_[next_].empty() &&
-          (lines_[next_][0] == ' ' || lines_[next_][0] == '\t')) {
-        line += v21 ? lines_[next_] : lines_[next_].substr(1);
-        ++next_;
-      } else if (v21 && !line.empty() && line.back() == '=' && next_ < lines_.size() &&
-                 Head(line).find("QUOTED-PRINTABLE") != std::string::npos) {
+      if (next_ >= lines_.size()) return line;
+      const std::string_view next = lines_[next_];
+      if (quoted_printable && !line.empty() && line.back() == '=') {
         line.pop_back();
-        line += lines_[next_++];
-      } else if (v21 && next_ < lines_.size() && !IsBlank(lines_[next_]) &&
-                 lines_[next_].find(':') == std::string_view::npos &&
-                 Head(line).find("BASE64") != std::string::npos) {
-        line += lines_[next_++];
-      } else {
+      } else if (!(base64 && !IsBlank(next) && next.find(':') == std::string_view::npos)) {
         return line;
       }
+      line += next;
+      ++next_;
+      AppendFolds(line, v21);
+    }
+  }
+
+  void AppendFolds(std::string& line, bool v21) {
+    while (next_ < lines_.size() && !lines_[next_].empty() &&
+           (lines_[next_][0] == ' ' || lines_[next_][0] == '\t')) {
+      line += v21 ? lines_[next_] : lines_[next_].substr(1);
+      ++next_;
     }
   }
 

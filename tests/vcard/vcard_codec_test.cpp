@@ -122,7 +122,7 @@ TEST(VcardReader, ReadsCardsOfOtherProgramsIntoTheirFields) {
        "EMAIL;TYPE=INTERNET,WORK:a2@example.org\nTEL;TYPE=\"work,voice\":1\nTEL:untyped\n"
        "CATEGORIES:VIP,Friends\\, close\nCATEGORIES:Golf\nBDAY:19700102\n"
        "ADR;TYPE=POSTAL:Box 5;;Main St;Town;ST;12345;US\nX-EVOLUTION-SPOUSE:Bo\n"
-       "NOTE:folded \n line\nEND:VCARD\n",
+       "NOTE:folded \n line\nADR;TYPE=HOME:;;1;2;3;4;5;6\nEND:VCARD\n",
        {{2, "Ann"},
         {4, "Lee"},
         {8, "Acme, Inc."},
@@ -139,7 +139,7 @@ TEST(VcardReader, ReadsCardsOfOtherProgramsIntoTheirFields) {
         {39, "US"},
         {42, "Bo"},
         {44, "folded line"}},
-       {"item1.X-ABLabel:_$!<Other>!$_", "TEL:untyped"}},
+       {"item1.X-ABLabel:_$!<Other>!$_", "TEL:untyped", "ADR;TYPE=HOME:;;1;2;3;4;5;6"}},
       {"4.0 with URIs, ANNIVERSARY and no N",
        "BEGIN:VCARD\r\nVERSION:4.0\r\nFN:Solo\r\nTEL;VALUE=uri;TYPE=\"cell,voice\":tel:+1-555-"
        "0100\r\n"
@@ -181,6 +181,8 @@ TEST(VcardReader, RefusesMalformedTextWithItsLine) {
        "line 3: the value is not UTF-8"},
       {"BEGIN:VCARD\r\nEND:VCARD\r\nstray\r\n", "line 3: not a vCard content line"},
       {std::string("BEGIN:VCARD\r\nNOTE:a\0b\r\nEND:VCARD\r\n", 30), "line 2: a NUL byte"},
+      {"BEGIN:VCARD\r\nVERSION:2.1\r\nX-A;QUOTED-PRINTABLE:=00\r\nEND:VCARD\r\n",
+       "line 3: a NUL byte"},
   };
   for (const auto& c : cases) {
     std::string why;
