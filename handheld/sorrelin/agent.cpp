@@ -7,12 +7,12 @@
 #include <string>
 
 #include "handheld/carddav/handheld_contacts.h"
+#include "handheld/sorrelin/contact_files.h"
 #include "handheld/store/contact_store.h"
 #include "handheld/store/device_path.h"
 #include "handheld/store/device_registry.h"
 #include "handheld/store/handheld_layout.h"
 #include "handheld/store/link_state.h"
-#include "handheld/sorrelin/contact_files.h"
 #include "transfer/category_list.h"
 
 namespace velmora::sorrelin {
