@@ -193,6 +193,40 @@ def conduit_read_lines(entries):
     return lines
 
 
+CARDDAV_PROGRAM = "velmora-bench-carddav"
+CARDDAV_GOAL = 1.5
+# Each direction: the store's benchmark and curl's on the same cards.
+CARDDAV_WAYS = [("Desktop to address book: upload into an empty book", "StoreUpload", "CurlUpload",
+                 "`curl -K upload.conf`: one PUT a card, If-None-Match: *, one kept-alive "
+                 "connection"),
+                ("Address book to desktop: read every card", "StoreRead", "CurlRead",
+                 "`curl -X PROPFIND -H 'Depth: 1'`, then `curl -K read.conf`: one GET a card, "
+                 "one kept-alive connection")]
+
+
+def carddav_lines(entries):
+    """The address-book handheld's store beside curl on the same Radicale in the same run."""
+    by_name = {base_name(e["name"]): e for e in entries if not e.get("error_occurred")}
+    sizes = sorted({size(e) for e in by_name.values()})
+    lines = ["", "## The address-book handheld against curl", "",
+             "%s against a Radicale server on 127.0.0.1 that the benchmark starts: the "
+             "address-book contacts store (what the agent uses for request codes 1, 3 and 4 and for "
+             "the export; vCard writing and reading included) beside curl moving the same cards "
+             "one by one over one kept-alive connection, in the same run (one run each, every "
+             "upload into an address book of its own). The goal is at most %.1f× curl's time."
+             % (" / ".join(sizes) or "5,461 rows", CARDDAV_GOAL), "",
+             "| Direction | Store | curl | Ratio | Goal met | curl's way |", "|---|---|---|---|---|---|"]
+    for title, ours, theirs, how in CARDDAV_WAYS:
+        if ours not in by_name or theirs not in by_name:
+            lines.append("| %s | not run | not run | — | — | %s |" % (title, how))
+            continue
+        ratio = milliseconds(by_name[ours]) / milliseconds(by_name[theirs])
+        lines.append("| %s | %.0f ms | %.0f ms | %.2f× | %s | %s |" % (
+            title, milliseconds(by_name[ours]), milliseconds(by_name[theirs]), ratio,
+            "yes" if ratio <= CARDDAV_GOAL else "no", how))
+    return lines
+
+
 def write_report(args, programs, floor):
     lines = ["# Benchmarks", "",
              "Written by `scripts/bench.sh` (Release build in `build-bench`); run it again to "
@@ -249,6 +283,8 @@ def write_report(args, programs, floor):
         lines += big_table_lines(programs[BIG_TABLE_PROGRAM][1])
     if CONDUIT_READ_PROGRAM in programs:
         lines += conduit_read_lines(programs[CONDUIT_READ_PROGRAM][1])
+    if CARDDAV_PROGRAM in programs:
+        lines += carddav_lines(programs[CARDDAV_PROGRAM][1])
     lines.append("")
     args.output.write_text("\n".join(lines), encoding="utf-8")
 

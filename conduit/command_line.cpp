@@ -21,7 +21,8 @@ const char* const kUsage =
     "                     shows \"Not Connected\" and empties its list; then end\n"
     "  --unattended       no window and no display: start up, list the profiles, then run the\n"
     "                     due ones as if Synchronize was chosen. Each message is printed on a\n"
-    "                     line of its own on standard output.\n"
+    "                     line of its own on standard output. Without a display (a timer,\n"
+    "                     cron) the conduit always runs so.\n"
     "  --backup yes|no    unattended only: answer to \"take the backup before Synchronizing?\"\n"
     "                     asked when the owner has a profile that overwrites the handheld\n"
     "                     (default yes)\n"
@@ -30,9 +31,10 @@ const char* const kUsage =
     "The application folder is AppPath under HKCU\\Software\\Microsoft\\Wrenlock in the desktop\n"
     "registry ($VELMORA_REGISTRY). Every step is logged in ContactConduitlog.log there.\n"
     "\n"
-    "Exit status (unattended): 0 when the run ended with \"Synchronization Completed\n"
-    "Successfully\" (or there was nothing to run), 1 when it ended with an error (see the log),\n"
-    "2 when the conduit could not start (no AppPath, no RAPI library, another conduit running).\n";
+    "Exit status: 0 when the run ended with \"Synchronization Completed Successfully\" (or\n"
+    "there was nothing to run, or a running conduit took the connection), 1 when a run ended\n"
+    "with an error (see the log), 2 when the conduit could not start (no AppPath, no RAPI\n"
+    "library, another conduit running).\n";
 
 namespace {
 

@@ -65,7 +65,8 @@ void KeepServingUntilTheRunEnds(const conduit::ConduitSession& session) {
   loop.exec();
 }
 
-// One window per connection; a connect that came during its run opens the next one.
+// One window per connection; a connect that came during its run opens the next one. Exits 1 when
+// a run of any of them ended with an error, as the unattended mode does.
 int RunWindowed(int argc, char** argv) {
   QApplication app(argc, argv);
   conduit::SingleInstance instance;
@@ -78,6 +79,7 @@ int RunWindowed(int argc, char** argv) {
   prompt::SetCurrentPrompt(&qt_prompt);
   const device::RapiLibrary& rapi = device::ProgramRapiLibrary();
   bool again = true;
+  bool failed = false;
   while (again) {
     again = false;
     conduit::CConduitDlg window(rapi);
@@ -89,14 +91,14 @@ int RunWindowed(int argc, char** argv) {
     if (start == conduit::StartUp::kShowWindow) {
       window.exec();
       KeepServingUntilTheRunEnds(window.Session());
-      window.Session().WaitForRun();
+      failed = window.Session().WaitForRun() == conduit::RunEnding::kFailed || failed;
       again = window.ConnectPending();
     }
     window.Session().Finish();
     qt_prompt.SetParent(nullptr);
   }
   prompt::SetCurrentPrompt(nullptr);
-  return 0;
+  return failed ? conduit::kExitFailed : conduit::kExitSucceeded;
 }
 
 }  // namespace
@@ -115,10 +117,8 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (line.disconnect) return TellRunningConduitOfDisconnect(argc, argv);
-  if (line.unattended) return RunUnattendedMode(argc, argv, line.backup);
-  if (!HasDisplay()) {
-    std::fprintf(stderr, "tavrill: no display to show the window on; use --unattended\n");
-    return conduit::kExitCannotStart;
-  }
+  // Without a display nobody could choose Synchronize in the window: a connection made by a
+  // timer, cron or a session without one runs as --unattended does.
+  if (line.unattended || !HasDisplay()) return RunUnattendedMode(argc, argv, line.backup);
   return RunWindowed(argc, argv);
 }

@@ -1,5 +1,6 @@
 // installer: the wizard that installs Velmora from the folder it is started in, or with
-// --unattended the same installation without a window.
+// --unattended the same installation without a window; --schedule and --unschedule set up the
+// timer of a handheld.
 #include <langinfo.h>
 
 #include <clocale>
@@ -45,6 +46,7 @@ int main(int argc, char** argv) {
                  ec.message().c_str());
     return 1;
   }
+  if (command_line.handheld) return RunScheduleCommand(command_line, source_directory, stdout);
   if (command_line.unattended) return RunUnattended(command_line, source_directory, stdout);
 #ifdef VELMORA_INSTALLER_WIZARD
   return RunInstallWizard(argc, argv, source_directory);

@@ -49,6 +49,8 @@ inline constexpr const char* kSampleContactsFile = "SampleContactsDB.mdb";
 inline constexpr const char* kWizardTitle = "Tabloom Installer";
 inline constexpr const char* kMessageCaption = "Velmora";
 inline constexpr const char* kConduitValueName = "Velmora Conduit";
+// The installation's handheld tool, which a scheduled run starts.
+inline constexpr const char* kDeviceToolFile = "velmora-device";
 inline constexpr const char* kAutoStartOnConnectKey =
     "SOFTWARE\\Microsoft\\Windows CE Services\\AutoStartOnConnect";
 inline constexpr const char* kAutoStartOnDisconnectKey =

@@ -6,6 +6,7 @@
 #include "db/connection.h"
 #include "installer/installation.h"
 #include "installer/installer_state.h"
+#include "installer/schedule.h"
 #include "installer/script_ids.h"
 #include "installer/setup_script.h"
 #include "platform/peltrix/handheld_user_library.h"
@@ -73,10 +74,34 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandLine* command
         *error = "--language needs a number from 0 to 99";
         return false;
       }
+    } else if (arg == "--schedule") {
+      if (!value(&command_line->schedule)) return false;
+    } else if (arg == "--unschedule") {
+      command_line->unschedule = true;
+    } else if (arg == "--handheld") {
+      if (!value(&command_line->handheld)) return false;
+      if (command_line->handheld->empty()) {
+        *error = "--handheld needs a folder";
+        return false;
+      }
     } else {
       *error = "unknown option " + arg;
       return false;
     }
+  }
+  const bool timer = command_line->schedule || command_line->unschedule;
+  if (command_line->schedule && command_line->unschedule) {
+    *error = "--schedule and --unschedule do not go together";
+    return false;
+  }
+  if (timer != command_line->handheld.has_value()) {
+    *error = timer ? "--schedule and --unschedule need --handheld DIR"
+                   : "--handheld goes with --schedule or --unschedule";
+    return false;
+  }
+  if (timer && command_line->unattended) {
+    *error = "--schedule and --unschedule do not install: leave out --unattended";
+    return false;
   }
   return true;
 }
@@ -85,6 +110,8 @@ std::string UsageText() {
   return "usage: installer [--help]\n"
          "       installer --unattended [--folder DIR] [--user NAME] [--keep-existing]\n"
          "                 [--bind-samples] [--language N]\n"
+         "       installer --schedule hourly|daily|EXPRESSION --handheld DIR\n"
+         "       installer --unschedule --handheld DIR\n"
          "\n"
          "Without --unattended the installer wizard opens. Run it from the folder that holds\n"
          "InstallerRes.rs and the files it names (build/bundle after a build).\n"
@@ -99,9 +126,30 @@ std::string UsageText() {
          "                   holds them counts as an installation\n"
          "  --bind-samples   with --keep-existing, still bind sample profiles 1 and 2 to the user\n"
          "  --language N     language offset of the texts and language files (default 0)\n"
+         "  --schedule WHEN  run \"velmora-device connect DIR --wait\" of the installation on a\n"
+         "                   systemd user timer: write velmora-<name>.service and .timer into\n"
+         "                   ~/.config/systemd/user and enable the timer when your systemd user\n"
+         "                   manager runs (else say how). WHEN is hourly, daily or an OnCalendar\n"
+         "                   expression (man systemd.time), e.g. \"Mon..Fri 08..18:00\"\n"
+         "  --unschedule     stop the timer of the handheld in DIR and remove its units\n"
+         "  --handheld DIR   the handheld of --schedule or --unschedule\n"
          "\n"
          "Exit status: 0 when every step succeeded, 1 when something failed (the failures are\n"
-         "listed), 2 for a wrong command line.\n";
+         "listed), 2 for a wrong command line (with --schedule: also an expression systemd does\n"
+         "not accept).\n";
+}
+
+int RunScheduleCommand(const CommandLine& command_line,
+                       const std::filesystem::path& source_directory, std::FILE* out) {
+  if (command_line.unschedule) return UnscheduleHandheld(*command_line.handheld, out);
+  const SetupScript script(source_directory / kScriptFileName);
+  const std::string installation = FindExistingInstallation(script);
+  if (installation.empty()) {
+    std::fprintf(out, "Velmora is not installed for this user: install it first\n");
+    return 1;
+  }
+  return ScheduleHandheld(*command_line.schedule, *command_line.handheld,
+                          std::filesystem::path(installation) / kDeviceToolFile, out);
 }
 
 int RunUnattended(const CommandLine& command_line, const std::filesystem::path& source_directory,

@@ -5,8 +5,11 @@
 # display). A round trip: the handheld's own contacts go into a table of their own on the
 # desktop, then the desktop's people go to the handheld. Then prints the conduit log, the
 # contacts now on the handheld and the rows now in the desktop tables.
-# Usage: scripts/demo.sh [FOLDER]   (FOLDER, made when missing, holds everything of the demo;
-#                                    default: a new folder under /tmp)
+# With --carddav the handheld's contacts are the cards of an address book on a Radicale server
+# the demo starts on 127.0.0.1 (its data in FOLDER, stopped when the demo ends); the demo then
+# also prints what the address book holds, read with curl.
+# Usage: scripts/demo.sh [--carddav] [FOLDER]   (FOLDER, made when missing, holds everything of
+#                                                the demo; default: a new folder under /tmp)
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 build="$top/build"
@@ -16,13 +19,18 @@ cmake -S "$top" -B "$build" -DVELMORA_WERROR=ON
 cmake --build "$build" -j"$(nproc)" --target tavrill velmora-device velmora-reg sorrelin \
   rapi-emu velmora_share_databases
 
+carddav=no
+if [ "${1:-}" = "--carddav" ]; then
+  carddav=yes
+  shift
+fi
 work=${1:-$(mktemp -d /tmp/velmora-demo.XXXXXX)}
 mkdir -p "$work"
 work=$(cd "$work" && pwd)
 app="$work/app"
 handheld="$work/handheld"
 owner="Demo Owner"
-rm -rf "$app" "$handheld" "$work/registry" "$work/odbc.ini"
+rm -rf "$app" "$handheld" "$work/registry" "$work/odbc.ini" "$work/radicale"
 mkdir -p "$app"
 
 # Everything of the demo stays in its folder: the desktop registry and the ODBC data sources.
@@ -64,7 +72,42 @@ Ingrid,Halvorsen,Fjordline Shipping,+47 55 12 34 56,ingrid@fjordline.example,198
 Tomás,Ó Briain,Ceol Records,+353 1 555 0199,tomas@ceol.example,
 Yuki,Tanaka,"Sakura Tea, Ltd.",+81 3 5555 0123,yuki@sakura.example,1990-11-03
 CSV
-"$build/bin/velmora-device" create "$handheld" --owner "$owner"
+if [ "$carddav" = yes ]; then
+  # Radicale as Debian installs it (the system's python3), anonymous, on a free loopback port.
+  mkdir -p "$work/radicale"
+  port=$(/usr/bin/python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+  printf '[anyone]\nuser: .*\ncollection: .*\npermissions: RrWw\n' >"$work/radicale/rights"
+  cat >"$work/radicale/config" <<CONF
+[server]
+hosts = 127.0.0.1:$port
+[auth]
+type = none
+[rights]
+type = from_file
+file = $work/radicale/rights
+[storage]
+filesystem_folder = $work/radicale/data
+[logging]
+level = warning
+CONF
+  /usr/bin/python3 -m radicale --config "$work/radicale/config" >"$work/radicale/log" 2>&1 &
+  radicale_pid=$!
+  trap 'kill "$radicale_pid" 2>/dev/null || true' EXIT
+  root="http://127.0.0.1:$port"
+  for _ in $(seq 100); do
+    curl -s -o /dev/null "$root/" && break
+    sleep 0.1
+  done
+  book="$root/demo/contacts/"
+  curl -sf -X MKCOL "$root/demo/" >/dev/null
+  curl -sf -X MKCOL "$book" --data-binary '<?xml version="1.0"?>
+<mkcol xmlns="DAV:" xmlns:C="urn:ietf:params:xml:ns:carddav"><set><prop><resourcetype>
+<collection/><C:addressbook/></resourcetype></prop></set></mkcol>' >/dev/null
+  echo "== Radicale runs at $root; the handheld's address book is $book"
+  "$build/bin/velmora-device" create "$handheld" --owner "$owner" --carddav "$book"
+else
+  "$build/bin/velmora-device" create "$handheld" --owner "$owner"
+fi
 "$build/bin/velmora-device" contacts "$handheld" import "$work/handheld-contacts.csv"
 before=$(sqlite3 "$app/SampleContactsDB.mdb" "select count(*) from Contacts;")
 on_handheld=$("$build/bin/velmora-device" contacts "$handheld" count)
@@ -90,5 +133,16 @@ echo
 echo "== The handheld's contacts now in the desktop table HandheldContacts"
 sqlite3 -header -column "$app/SampleContactsDB.mdb" \
   "select FirstName, LastName, Company, WorkPhone, Email, Birthday from HandheldContacts;"
+if [ "$carddav" = yes ]; then
+  echo
+  echo "== The cards now in the address book $book (read with curl)"
+  curl -sf -X PROPFIND -H "Depth: 1" "$book" | grep -o '<[A-Za-z0-9:]*href>[^<]*\.vcf<' |
+    sed 's/^<[^>]*>//; s/<$//' | while read -r card; do
+    # Continuation lines (folding) are joined; only the properties worth a glance are shown.
+    curl -sf "$root$card" | tr -d '\r' | sed ':a; N; $!ba; s/\n //g' |
+      grep -E '^(FN|ORG|TEL|EMAIL|BDAY|CATEGORIES)[;:]' | sed 's/^/  /'
+    echo
+  done
+fi
 echo
 echo "Everything of this demo is in $work"

@@ -1,12 +1,5 @@
 #include "handheld/store/attachment.h"
 
-#include <fcntl.h>
-#include <sys/file.h>
-#include <sys/stat.h>
-
-#include <cerrno>
-
-#include "platform/files/unique_fd.h"
 #include "platform/registry/registry.h"
 
 namespace velmora::handheld {
@@ -15,35 +8,20 @@ using registry::Hive;
 
 namespace {
 
-// Held while a partnership is looked for and added: the registry locks each write on its own,
-// so two owners connecting at once would otherwise both take the first free P<n>.
-class PartnersLock {
- public:
-  PartnersLock() : fd_(OpenLockFile()) {
-    while (fd_.ok() && !locked_) {
-      if (::flock(fd_.get(), LOCK_EX) == 0) {
-        locked_ = true;
-      } else if (errno != EINTR) {
-        break;
-      }
-    }
-  }
-  bool locked() const { return locked_; }
-
- private:
-  static int OpenLockFile() {
-    const std::filesystem::path folder = registry::RegistryFolder();
-    std::error_code ec;
-    std::filesystem::create_directories(folder, ec);
-    return ::open((folder / "Partners.lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW,
-                  0600);
-  }
-
-  files::UniqueFd fd_;
-  bool locked_ = false;
-};
+// A lock file in the desktop registry's folder: programs that share a registry share the
+// attachment and the partnerships.
+std::filesystem::path RegistryLockFile(const char* name) {
+  const std::filesystem::path folder = registry::RegistryFolder();
+  std::error_code ec;
+  std::filesystem::create_directories(folder, ec);
+  return folder / name;
+}
 
 }  // namespace
+
+std::unique_ptr<files::FileLock> TakeConnectionTurn(std::chrono::milliseconds patience) {
+  return std::make_unique<files::FileLock>(RegistryLockFile("Connection.lock"), patience);
+}
 
 std::optional<std::filesystem::path> AttachedHandheld() {
   const auto folder = registry::ReadString(Hive::kCurrentUser, kConnectionKey, kConnectionValue);
@@ -66,8 +44,10 @@ bool DetachHandheld() {
 
 bool EnsurePartnership(const std::string& owner, bool* created) {
   if (created) *created = false;
-  const PartnersLock lock;
-  if (!lock.locked()) return false;
+  // Held while a partnership is looked for and added: the registry locks each write on its own,
+  // so two owners connecting at once would otherwise both take the first free P<n>.
+  const files::FileLock lock(RegistryLockFile("Partners.lock"));
+  if (!lock.held()) return false;
   const auto partners = registry::ListSubkeys(Hive::kCurrentUser, kPartnersKey);
   for (const auto& partner : partners) {
     const auto name = registry::ReadString(

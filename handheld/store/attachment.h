@@ -3,9 +3,13 @@
 // (to find the handheld that answers) and velmora-device. Never throws.
 #pragma once
 
+#include <chrono>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
+
+#include "platform/files/file_lock.h"
 
 namespace velmora::handheld {
 
@@ -24,6 +28,11 @@ inline constexpr const char* kAutoStartOnDisconnectKey =
 std::optional<std::filesystem::path> AttachedHandheld();
 bool AttachHandheld(const std::filesystem::path& handheld);
 bool DetachHandheld();
+
+// A connection's turn at this desktop: held from attaching a handheld until the commands started
+// for it have ended, so that one connection never switches the handheld under another's run.
+// Waits up to `patience` for the connection that holds it; not held() when that one goes on.
+std::unique_ptr<files::FileLock> TakeConnectionTurn(std::chrono::milliseconds patience);
 
 // Adds partnership P<n> for `owner` unless one has that DisplayName; true when one exists
 // afterwards. `created` tells whether it was new.

@@ -1,6 +1,10 @@
 #include "handheld/velmora-device/tool.h"
 
 #include <cctype>
+#include <cerrno>
+#include <charconv>
+#include <chrono>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 
@@ -24,12 +28,16 @@ namespace {
 namespace fs = std::filesystem;
 using Args = std::vector<std::string>;
 
+// Long enough for a run of a large profile set to end, short enough that a timer's next start
+// is not queued behind a run that hangs.
+constexpr std::chrono::seconds kDefaultBusyTimeout(600);
+
 constexpr const char* kUsage =
     "usage: velmora-device COMMAND ...\n"
     "  create DIR --owner NAME [--no-agent] [--carddav URL [--user USER]\n"
     "         [--password-file FILE] [--ca-file FILE]]\n"
     "                                         make a new handheld in DIR\n"
-    "  connect DIR [--wait]                   attach it to this desktop and run the\n"
+    "  connect DIR [--wait] [--busy-timeout S] attach it to this desktop and run the\n"
     "                                         AutoStartOnConnect commands\n"
     "  disconnect [--wait]                    detach it and run the AutoStartOnDisconnect\n"
     "                                         commands\n"
@@ -38,7 +46,8 @@ constexpr const char* kUsage =
     "           count\n"
     "  fault DIR NAME [VALUE] | fault DIR clear\n"
     "  log DIR                                print the contacts agent's log\n"
-    "Each command takes --help. Exit status: 0 done, 1 failed, 2 bad arguments.\n";
+    "Each command takes --help. Exit status: 0 done, 1 failed, 2 bad arguments, 75 (connect)\n"
+    "another connection is still running.\n";
 
 constexpr const char* kCreateUsage =
     "usage: velmora-device create DIR --owner NAME [--no-agent]\n"
@@ -55,10 +64,23 @@ constexpr const char* kLogUsage =
     "usage: velmora-device log DIR\n"
     "Prints the log the contacts agent keeps on the handheld: each request and why one failed.\n";
 constexpr const char* kConnectUsage =
-    "usage: velmora-device connect DIR [--wait]\n"
+    "usage: velmora-device connect DIR [--wait] [--busy-timeout SECONDS]\n"
     "Attaches the handheld in DIR to this desktop, adds a partnership for its owner when there\n"
     "is none, and starts every command line registered under HKLM\\SOFTWARE\\Microsoft\\\n"
-    "Windows CE Services\\AutoStartOnConnect; --wait waits for each to end.\n";
+    "Windows CE Services\\AutoStartOnConnect; --wait waits for each to end. This is what a\n"
+    "timer or cron runs for a handheld that is always reachable.\n"
+    "One connection runs at a time on a desktop: a connect made while another one is attaching\n"
+    "or waiting for its commands waits for it to end, at most --busy-timeout seconds (default\n"
+    "600, 0: not at all).\n"
+    "Exit status:\n"
+    "  0   connected, and every command started (with --wait: ended with exit status 0; for\n"
+    "      the conduit, its run ended with \"Synchronization Completed Successfully\" or there\n"
+    "      was nothing to run)\n"
+    "  1   failed: the connection could not be recorded, or a command could not start or (with\n"
+    "      --wait) ended with another exit status; for the conduit, its run ended with an\n"
+    "      error or the conduit could not start (its log, ContactConduitlog.log, says why)\n"
+    "  2   bad arguments\n"
+    "  75  another connection was still running after --busy-timeout seconds; nothing was done\n";
 constexpr const char* kDisconnectUsage =
     "usage: velmora-device disconnect [--wait]\n"
     "Detaches the attached handheld, then starts every command line registered under\n"
@@ -186,25 +208,59 @@ int RunAutoStart(const char* key, bool wait, std::ostream& out, std::ostream& er
       ++failures;
     } else if (wait) {
       out << name << " ended with exit status " << *status << "\n";
+      // A scheduler sees only this program's status: a command that failed fails it.
+      if (*status != 0) ++failures;
     }
   }
-  return failures == 0 ? 0 : 1;
+  return failures == 0 ? kExitDone : kExitFailed;
+}
+
+// Whole seconds from 0 to a day.
+std::optional<std::chrono::seconds> ParseSeconds(const std::string& text) {
+  constexpr int kMostSeconds = 24 * 60 * 60;
+  int seconds = -1;
+  const char* end = text.data() + text.size();
+  const auto [stop, ec] = std::from_chars(text.data(), end, seconds);
+  if (ec != std::errc() || stop != end || seconds < 0 || seconds > kMostSeconds) {
+    return std::nullopt;
+  }
+  return std::chrono::seconds(seconds);
 }
 
 int Connect(const Args& args, std::ostream& out, std::ostream& err) {
   std::optional<std::string> dir;
   bool wait = false;
-  for (const auto& arg : args) {
+  std::chrono::seconds busy_timeout = kDefaultBusyTimeout;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
     if (arg == "--wait") {
       wait = true;
-    } else if (!dir) {
+    } else if (arg == "--busy-timeout") {
+      const auto seconds = i + 1 < args.size() ? ParseSeconds(args[++i]) : std::nullopt;
+      if (!seconds) {
+        return BadArguments(err, "--busy-timeout needs seconds from 0 to 86400", kConnectUsage);
+      }
+      busy_timeout = *seconds;
+    } else if (!dir && !arg.empty() && arg[0] != '-') {
       dir = arg;
     } else {
       return BadArguments(err, "unexpected argument \"" + arg + "\"", kConnectUsage);
     }
   }
   if (!dir) return BadArguments(err, "connect needs DIR", kConnectUsage);
-  if (!RequireHandheld(*dir, err)) return 1;
+  if (!RequireHandheld(*dir, err)) return kExitFailed;
+  // Held until the commands waited for have ended; without --wait only while starting them.
+  const auto turn = handheld::TakeConnectionTurn(busy_timeout);
+  if (!turn->held()) {
+    if (turn->error() == EWOULDBLOCK) {
+      err << "velmora-device: another connection of this desktop is still running after "
+          << busy_timeout.count() << " s; nothing was done\n";
+      return kExitBusy;
+    }
+    err << "velmora-device: cannot take the connection lock in "
+        << registry::RegistryFolder().string() << ": " << std::strerror(turn->error()) << "\n";
+    return kExitFailed;
+  }
   const std::string owner = OwnerOf(*dir);
   if (!handheld::AttachHandheld(*dir)) {
     err << "velmora-device: cannot record the connection in " << registry::RegistryFolder().string()

@@ -10,8 +10,14 @@
 
 namespace velmora::device_tool {
 
-// Runs one command line (without the program name); returns the exit code: 0 done, 1 failed,
-// 2 bad arguments.
+// Exit statuses, which timers and cron read: 0 done, 1 failed, 2 bad arguments, and for connect
+// 75 (EX_TEMPFAIL: try again later) when another connection held the desktop too long.
+inline constexpr int kExitDone = 0;
+inline constexpr int kExitFailed = 1;
+inline constexpr int kExitBadArguments = 2;
+inline constexpr int kExitBusy = 75;
+
+// Runs one command line (without the program name); returns one of the exit statuses above.
 int RunDeviceTool(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
 }  // namespace velmora::device_tool

@@ -1,7 +1,7 @@
-// The tavrill program itself in its unattended mode: exit status, the message lines on
-// standard output, the device backup it takes unless told not to, the registered "disconnect"
-// start (also reaching a window that is open), and the refusal to start without an application
-// folder.
+// The tavrill program itself in its unattended mode (also what a start without a display gets):
+// exit status, the message lines on standard output, the device backup it takes unless told not
+// to, the registered "disconnect" start (also reaching a window that is open), and the refusal
+// to start without an application folder.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -11,6 +11,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <thread>
 #include <utility>
 
@@ -78,6 +79,19 @@ TEST_F(TavrillTest, UnattendedRunThatFailsExitsWithOne) {
   Outcome run = RunTavrill("--unattended");
   EXPECT_EQ(run.status, 1);
   EXPECT_THAT(world_.LogText(), ::testing::HasSubstr("An error occured while syncing"));
+}
+
+// As a timer or cron starts it through the registered "connect": nobody could click in a window.
+TEST_F(TavrillTest, WithoutADisplayTheConnectionRunsUnattended) {
+  const std::string display = std::getenv("QT_QPA_PLATFORM") ? std::getenv("QT_QPA_PLATFORM") : "";
+  for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) ::unsetenv(name);
+  const Outcome succeeded = RunTavrill("connect");
+  world_.SetFault("agent-missing");
+  const Outcome failed = RunTavrill("connect");
+  if (!display.empty()) ::setenv("QT_QPA_PLATFORM", display.c_str(), 1);
+  EXPECT_EQ(succeeded.status, 0) << world_.LogText();
+  EXPECT_THAT(succeeded.out, ::testing::HasSubstr("Synchronization Completed Successfully"));
+  EXPECT_EQ(failed.status, 1);
 }
 
 TEST_F(TavrillTest, UnattendedRunOnADamagedProfileDatabaseSaysWhereToLook) {

@@ -7,14 +7,16 @@
 
 #include <sys/wait.h>
 
+#include <chrono>
 #include <cstdio>
 #include <sstream>
+#include <thread>
 
 #include "handheld/store/attachment.h"
 #include "handheld/store/contact_store.h"
-#include "platform/registry/registry.h"
 #include "handheld/velmora-device/command_line.h"
 #include "handheld/velmora-device/contacts_csv.h"
+#include "platform/registry/registry.h"
 #include "tests/support/temp_dir.h"
 
 namespace velmora::device_tool {
@@ -166,6 +168,43 @@ TEST_F(DeviceToolTest, ConnectAttachesAddsThePartnershipAndRunsTheRegisteredComm
   EXPECT_EQ(registry::ListSubkeys(registry::Hive::kCurrentUser, handheld::kPartnersKey).size(), 1u);
 }
 
+// A timer or cron sees only connect's exit status: it tells how the commands ended.
+TEST_F(DeviceToolTest, ConnectAndWaitFailsWhenACommandFails) {
+  const struct {
+    const char* command;
+    int code;
+  } cases[] = {
+      {"/bin/sh -c \"exit 0\"", kExitDone},
+      {"/bin/sh -c \"exit 1\"", kExitFailed},  // the conduit's run ended with an error
+      {"/bin/sh -c \"exit 2\"", kExitFailed},  // the conduit could not start
+      {"/nonexistent/tavrill connect", kExitFailed},
+  };
+  for (const auto& c : cases) {
+    registry::WriteString(registry::Hive::kLocalMachine, handheld::kAutoStartOnConnectKey,
+                          "Tavrill", c.command);
+    const auto run = Tool({"connect", handheld_dir(), "--wait"});
+    EXPECT_EQ(run.code, c.code) << c.command << "\n" << run.out << run.err;
+  }
+}
+
+TEST_F(DeviceToolTest, ASecondConnectionWaitsItsTurnOrEndsBusyWithoutTouchingTheDesktop) {
+  auto running = handheld::TakeConnectionTurn(std::chrono::milliseconds(0));
+  ASSERT_TRUE(running->held());
+  const auto busy = Tool({"connect", handheld_dir(), "--wait", "--busy-timeout", "0"});
+  EXPECT_EQ(busy.code, kExitBusy);
+  EXPECT_THAT(busy.err, HasSubstr("another connection of this desktop is still running"));
+  EXPECT_FALSE(handheld::AttachedHandheld());
+
+  std::thread ends([&running] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    running.reset();
+  });
+  const auto waited = Tool({"connect", handheld_dir(), "--wait", "--busy-timeout", "20"});
+  ends.join();
+  EXPECT_EQ(waited.code, kExitDone) << waited.err;
+  EXPECT_TRUE(handheld::AttachedHandheld());
+}
+
 TEST_F(DeviceToolTest, DisconnectDetachesBeforeRunningItsCommands) {
   ASSERT_EQ(Tool({"connect", handheld_dir()}).code, 0);
   // The command sees the desktop as it is once the handheld has gone.
@@ -189,6 +228,7 @@ TEST_F(DeviceToolTest, ArgumentErrorsAndHelp) {
       {"fault", handheld_dir(), "meteor-strike"},
       {"fault", handheld_dir(), "unplug-after-bytes", "lots"},
       {"status", "extra"},
+      {"connect", handheld_dir(), "--busy-timeout", "soon"},
   };
   for (const auto& args : bad) {
     const auto run = Tool(args);
