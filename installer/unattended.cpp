@@ -6,6 +6,7 @@
 #include "db/connection.h"
 #include "installer/installation.h"
 #include "installer/installer_state.h"
+#include "installer/profile_server.h"
 #include "installer/script_ids.h"
 #include "installer/setup_script.h"
 #include "platform/peltrix/handheld_user_library.h"
@@ -61,6 +62,12 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandLine* command
         *error = "--folder needs a folder";
         return false;
       }
+    } else if (arg == "--profile-dsn") {
+      if (!value(&command_line->profile_dsn)) return false;
+      if (command_line->profile_dsn->empty()) {
+        *error = "--profile-dsn needs a data source name";
+        return false;
+      }
     } else if (arg == "--user") {
       if (!value(&command_line->user)) return false;
     } else if (arg == "--language") {
@@ -84,7 +91,8 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandLine* command
 std::string UsageText() {
   return "usage: installer [--help]\n"
          "       installer --unattended [--folder DIR] [--user NAME] [--keep-existing]\n"
-         "                 [--bind-samples] [--language N]\n"
+         "                 [--bind-samples] [--language N] [--profile-dsn NAME]\n"
+         "       installer --profile-dsn NAME\n"
          "\n"
          "Without --unattended the installer wizard opens. Run it from the folder that holds\n"
          "InstallerRes.rs and the files it names (build/bundle after a build).\n"
@@ -99,6 +107,11 @@ std::string UsageText() {
          "                   holds them counts as an installation\n"
          "  --bind-samples   with --keep-existing, still bind sample profiles 1 and 2 to the user\n"
          "  --language N     language offset of the texts and language files (default 0)\n"
+         "  --profile-dsn NAME  keep the profiles in the ODBC data source NAME (PostgreSQL) that\n"
+         "                   several desktops share, instead of Orvendel.mdb; its tables and\n"
+         "                   sample profiles are made when the database is empty. The password\n"
+         "                   belongs in the data source's entry of odbc.ini, not here. Alone, it\n"
+         "                   only points this desktop at the server.\n"
          "\n"
          "Exit status: 0 when every step succeeded, 1 when something failed (the failures are\n"
          "listed), 2 for a wrong command line.\n";
@@ -142,6 +155,13 @@ int RunUnattended(const CommandLine& command_line, const std::filesystem::path& 
     choices.user_name = users.front();
   }
   choices.bind_sample_profiles = ShouldBindSampleProfiles(state, command_line.bind_samples);
+  if (command_line.profile_dsn) {
+    const ProfileServerOutcome server = UseProfileServer(*command_line.profile_dsn);
+    std::fprintf(out, "%s\n", server.message.c_str());
+    if (!server.ok) return 1;
+    // The sample profiles on a shared server belong to the desktop that made them.
+    choices.bind_sample_profiles = choices.bind_sample_profiles && server.created;
+  }
 
   std::fprintf(out, "installing into %s\n", Comparable(choices.folder).c_str());
   std::fflush(out);

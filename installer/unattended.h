@@ -19,6 +19,7 @@ struct CommandLine {
   bool keep_existing = false;
   bool bind_samples = false;
   int language = 0;
+  std::optional<std::string> profile_dsn;  // the profile database on this server data source
 };
 
 // False with `error` for an unknown option, a missing value or a bad language number.
