@@ -3,6 +3,7 @@
 #include "db/connection.h"
 #include "profile/profile_database.h"
 #include "profile/profile_schema.h"
+#include "profile/server_session.h"
 
 namespace velmora::installer {
 
@@ -10,7 +11,7 @@ ProfileServerOutcome UseProfileServer(const std::string& dsn) {
   ProfileServerOutcome outcome;
   db::Connection server(db::Program::kInstaller);
   std::string error;
-  if (!server.Connect("", db::kDatabaseDsn, dsn, "", "", &error, false)) {
+  if (!profile::ConnectProfileServer(server, dsn, &error)) {
     outcome.message = "the profile data source " + dsn + " cannot be opened: " + error;
     return outcome;
   }

@@ -2,6 +2,7 @@
 
 #include "db/connection.h"
 #include "platform/registry/registry.h"
+#include "profile/server_session.h"
 #include "profile/shipped_databases.h"
 
 namespace velmora::profile {
@@ -34,7 +35,7 @@ bool OpenProfileDatabase(db::Connection& connection, std::string_view temp_dsn,
   const std::string dsn = ReadProfileDsn();
   if (!dsn.empty()) {
     // User and password come from the data source's own entry in the ODBC configuration.
-    return connection.Connect(temp_dsn, db::kDatabaseDsn, dsn, "", "", error_text, false);
+    return ConnectProfileServer(connection, dsn, error_text);
   }
   if (app_folder.empty()) return false;
   const std::filesystem::path file = app_folder / std::string(kProfileDatabaseFile);

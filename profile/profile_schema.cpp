@@ -6,9 +6,9 @@
 #include "db/connection.h"
 #include "db/odbc_result_set.h"
 #include "db/statements.h"
-#include "platform/text/utf.h"
 #include "profile/profile_transaction.h"
 #include "profile/schema_text.h"
+#include "profile/server_session.h"
 
 namespace velmora::profile {
 namespace {
@@ -17,23 +17,15 @@ bool Ok(SQLRETURN rc) {
   return rc == SQL_SUCCESS || rc == SQL_SUCCESS_WITH_INFO;
 }
 
-std::string DbmsName(db::Connection& connection) {
-  SQLCHAR name[128] = {};
-  SQLSMALLINT length = 0;
-  if (!Ok(SQLGetInfo(connection.Handle(), SQL_DBMS_NAME, name, sizeof name, &length))) return {};
-  return text::AsciiUpper(reinterpret_cast<const char*>(name));
-}
-
 // Held while it lives: one schema maker per server at a time. Engines without advisory locks
 // (a file database has one writer at a time anyway) get none.
 class SchemaLock {
  public:
-  explicit SchemaLock(db::Connection& connection) : connection_(connection) {
-    const std::string dbms = DbmsName(connection);
-    if (dbms.find("POSTGRES") != std::string::npos) {
+  SchemaLock(db::Connection& connection, ServerKind kind) : connection_(connection) {
+    if (kind == ServerKind::kPostgres) {
       lock_ = "SELECT pg_advisory_lock(7460117)";
       unlock_ = "SELECT pg_advisory_unlock(7460117)";
-    } else if (dbms.find("MYSQL") != std::string::npos || dbms.find("MARIA") != std::string::npos) {
+    } else if (kind == ServerKind::kMariaDb) {
       lock_ = "SELECT GET_LOCK('velmora_profile_schema', 120)";
       unlock_ = "SELECT RELEASE_LOCK('velmora_profile_schema')";
     }
@@ -89,14 +81,17 @@ bool HasProfileTables(db::Connection& connection) {
 SchemaOutcome EnsureProfileSchema(db::Connection& connection, bool with_samples,
                                   std::string* error_text) {
   if (!connection.IsConnected()) return SchemaOutcome::kFailed;
-  SchemaLock lock(connection);
+  const ServerKind kind = KindOfServer(connection);
+  SchemaLock lock(connection, kind);
   if (!lock.Held()) {
     if (error_text) *error_text = "the server's lock for making the profile tables was not granted";
     return SchemaOutcome::kFailed;
   }
   if (HasProfileTables(connection)) return SchemaOutcome::kPresent;
   ProfileTransaction transaction(connection);
-  for (const char* script : {kSchemaSql, with_samples ? kSampleProfilesSql : ""}) {
+  const std::string_view scripts[] = {kSchemaSql, SchemaAdditions(kind),
+                                      with_samples ? kSampleProfilesSql : ""};
+  for (const std::string_view script : scripts) {
     for (const std::string& statement : SqlScriptStatements(script)) {
       if (!Ok(db::Execute(connection, statement, error_text))) return SchemaOutcome::kFailed;
     }

@@ -9,6 +9,7 @@
 #include "profile/profile_schema.h"
 #include "profile/profile_store.h"
 #include "profile/profile_transaction.h"
+#include "profile/server_session.h"
 #include "profile/shipped_databases.h"
 #include "profilecli/cli_arguments.h"
 
@@ -99,7 +100,7 @@ int MigrateToServer(const std::filesystem::path& app_folder, const std::string& 
     return kExitRefused;
   }
   db::Connection server(db::Program::kDesktopManager);
-  if (!server.Connect("", db::kDatabaseDsn, dsn, "", "", &error, false)) {
+  if (!profile::ConnectProfileServer(server, dsn, &error)) {
     *message = "the data source " + dsn + " cannot be opened: " + error;
     return kExitRefused;
   }

@@ -1,7 +1,7 @@
-// A team on one PostgreSQL profile database: two desktops (registries and application folders
-// of their own, both naming the server in ProfileDSN) with two processes each creating profiles,
-// changing their settings and stamping runs at the same moment; and two installers making the
-// server's tables at the same moment.
+// A team on one profile database on a server (PostgreSQL, MariaDB): two desktops (registries and
+// application folders of their own, both naming the server in ProfileDSN) with two processes each
+// creating profiles, changing their settings and stamping runs at the same moment; and two
+// installers making the server's tables at the same moment.
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
@@ -18,6 +18,8 @@
 #include "profile/profile_ids.h"
 #include "profile/profile_schema.h"
 #include "profile/profile_store.h"
+#include "profile/server_session.h"
+#include "tests/support/mariadb_server.h"
 #include "tests/support/odbc_env.h"
 #include "tests/support/pg_server.h"
 #include "tests/support/temp_dir.h"
@@ -34,14 +36,30 @@ struct Counts {
   int refused = 0;
 };
 
-class TeamTest : public ::testing::Test {
+enum class Server { kPostgreSql, kMariaDb };
+
+std::string ServerName(const ::testing::TestParamInfo<Server>& info) {
+  return info.param == Server::kPostgreSql ? "PostgreSql" : "MariaDb";
+}
+
+class TeamTest : public ::testing::TestWithParam<Server> {
  protected:
   void SetUp() override {
-    PgServer& server = PgServer::Shared();
-    if (!server.Available()) GTEST_SKIP() << server.SkipReason();
-    server.AddDataSource(odbc_, kDsn);
-    ASSERT_TRUE(server.Psql(
-        "DROP TABLE IF EXISTS DBProfile, \"Transaction\", PocketMaster, CategoryMaster, DBLinks"));
+    if (GetParam() == Server::kPostgreSql) {
+      PgServer& server = PgServer::Shared();
+      if (!server.Available()) GTEST_SKIP() << server.SkipReason();
+      server.AddDataSource(odbc_, kDsn);
+      ASSERT_TRUE(server.Psql(
+          "DROP TABLE IF EXISTS DBProfile, \"Transaction\", PocketMaster, CategoryMaster, "
+          "DBLinks"));
+    } else {
+      MariaDbServer& server = MariaDbServer::Shared();
+      if (!server.Available()) GTEST_SKIP() << server.SkipReason();
+      server.AddDataSource(odbc_, kDsn);
+      ASSERT_TRUE(server.Sql(
+          "DROP VIEW IF EXISTS pocketmaster; DROP TABLE IF EXISTS DBProfile, `Transaction`, "
+          "PocketMaster, CategoryMaster, DBLinks"));
+    }
     if (const char* old = std::getenv("VELMORA_REGISTRY")) saved_registry_ = old;
   }
   void TearDown() override {
@@ -59,10 +77,14 @@ class TeamTest : public ::testing::Test {
     ::setenv("VELMORA_REGISTRY", (folder / "registry").c_str(), 1);
   }
 
-  // The single value a query gives, from psql's table.
-  std::string Psql(const std::string& sql) {
+  // The single number a query gives, from the server's command-line client.
+  std::string Query(const std::string& sql) {
     std::string out;
-    PgServer::Shared().Psql(sql, &out);
+    if (GetParam() == Server::kPostgreSql) {
+      PgServer::Shared().Psql(sql, &out);
+    } else {
+      MariaDbServer::Shared().Sql(sql, &out);
+    }
     std::istringstream lines(out);
     for (std::string line; std::getline(lines, line);) {
       line.erase(0, line.find_first_not_of(' '));
@@ -111,7 +133,7 @@ Counts Work(int process, const std::filesystem::path& app_folder) {
   return counts;
 }
 
-TEST_F(TeamTest, FourProcessesOnTwoDesktopsLoseNothing) {
+TEST_P(TeamTest, FourProcessesOnTwoDesktopsLoseNothing) {
   // The first installer makes the tables; then both desktops name the server.
   for (int desktop = 0; desktop < 2; ++desktop) {
     UseDesktop(desktop);
@@ -120,7 +142,7 @@ TEST_F(TeamTest, FourProcessesOnTwoDesktopsLoseNothing) {
   {
     db::Connection setup;
     std::string error;
-    ASSERT_TRUE(setup.Connect("", db::kDatabaseDsn, kDsn, "", "", &error, false)) << error;
+    ASSERT_TRUE(profile::ConnectProfileServer(setup, kDsn, &error)) << error;
     ASSERT_EQ(profile::EnsureProfileSchema(setup, true, &error), profile::SchemaOutcome::kCreated)
         << error;
   }
@@ -150,18 +172,18 @@ TEST_F(TeamTest, FourProcessesOnTwoDesktopsLoseNothing) {
     total.refused += counts.refused;
   }
   const int created = kProcesses * ((kWritesPerProcess + 2) / 3);
-  std::printf("team: %d writes done, %d refused; %s profiles stored of %d created, %s ids\n",
-              total.done, total.refused,
-              Psql("SELECT count(*) FROM DBProfile WHERE SyncType=4").c_str(), created,
-              Psql("SELECT count(DISTINCT ProfID) FROM DBProfile WHERE SyncType=4").c_str());
+  std::printf("team (%s): %d writes done, %d refused; %s profiles stored of %d created, %s ids\n",
+              ServerName({GetParam(), 0}).c_str(), total.done, total.refused,
+              Query("SELECT count(*) FROM DBProfile WHERE SyncType=4").c_str(), created,
+              Query("SELECT count(DISTINCT ProfID) FROM DBProfile WHERE SyncType=4").c_str());
   EXPECT_EQ(total.done, kProcesses * kWritesPerProcess);
   EXPECT_EQ(total.refused, 0);
-  EXPECT_EQ(Psql("SELECT count(*) FROM DBProfile WHERE SyncType=4"), std::to_string(created));
-  EXPECT_EQ(Psql("SELECT count(DISTINCT ProfName) FROM DBProfile WHERE SyncType=4"),
+  EXPECT_EQ(Query("SELECT count(*) FROM DBProfile WHERE SyncType=4"), std::to_string(created));
+  EXPECT_EQ(Query("SELECT count(DISTINCT ProfName) FROM DBProfile WHERE SyncType=4"),
             std::to_string(created));
 }
 
-TEST_F(TeamTest, TwoInstallersAtOnceMakeTheTablesOnce) {
+TEST_P(TeamTest, TwoInstallersAtOnceMakeTheTablesOnce) {
   std::vector<std::FILE*> runs;
   for (int desktop = 0; desktop < 2; ++desktop) {
     UseDesktop(desktop);
@@ -180,15 +202,22 @@ TEST_F(TeamTest, TwoInstallersAtOnceMakeTheTablesOnce) {
     made += out.find("were made") != std::string::npos ? 1 : 0;
   }
   EXPECT_EQ(made, 1);
-  EXPECT_EQ(Psql("SELECT count(*) FROM PocketMaster"), "46");
-  EXPECT_EQ(Psql("SELECT count(*) FROM DBProfile"), "2");
-  EXPECT_EQ(Psql("SELECT count(*) - count(DISTINCT (ProfID, FieldID)) FROM \"Transaction\""), "0");
+  EXPECT_EQ(Query("SELECT count(*) FROM PocketMaster"), "46");
+  EXPECT_EQ(Query("SELECT count(*) FROM DBProfile"), "2");
+  const std::string mappings =
+      GetParam() == Server::kPostgreSql ? "\"Transaction\"" : "`Transaction`";
+  EXPECT_EQ(Query("SELECT count(*) FROM (SELECT ProfID FROM " + mappings +
+                  " GROUP BY ProfID, FieldID HAVING count(*) > 1) twice"),
+            "0");
   // Each desktop now names the server.
   for (int desktop = 0; desktop < 2; ++desktop) {
     UseDesktop(desktop);
     EXPECT_EQ(profile::ReadProfileDsn(), kDsn);
   }
 }
+
+INSTANTIATE_TEST_SUITE_P(Servers, TeamTest,
+                         ::testing::Values(Server::kPostgreSql, Server::kMariaDb), ServerName);
 
 }  // namespace
 }  // namespace velmora::testing

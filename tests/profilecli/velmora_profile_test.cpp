@@ -1,7 +1,7 @@
 // velmora-profile as a script runs it, on the profile database file and on a PostgreSQL server
-// (ProfileDSN, filled by `migrate`): every command with the refusals the desktop manager's
-// wizard and properties pane give, the exit statuses, and a run through the conduit that moves
-// the values to the handheld.
+// or MariaDB server (ProfileDSN, filled by `migrate`): every command with the refusals the desktop
+// manager's wizard and properties pane give, the exit statuses, and a run through the conduit that
+// moves the values to the handheld.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -14,6 +14,7 @@
 #include "profile/profile_database.h"
 #include "profile/profile_messages.h"
 #include "tests/conduit/conduit_world.h"
+#include "tests/support/mariadb_server.h"
 #include "tests/support/pg_server.h"
 
 namespace velmora::testing {
@@ -40,10 +41,18 @@ Outcome RunProfile(const std::string& arguments) {
   return outcome;
 }
 
-enum class Store { kFile, kServer };
+enum class Store { kFile, kPostgreSql, kMariaDb };
 
 std::string StoreName(const ::testing::TestParamInfo<Store>& info) {
-  return info.param == Store::kFile ? "File" : "PostgreSql";
+  switch (info.param) {
+    case Store::kFile:
+      return "File";
+    case Store::kPostgreSql:
+      return "PostgreSql";
+    case Store::kMariaDb:
+      return "MariaDb";
+  }
+  return "";
 }
 
 class VelmoraProfileTest : public ::testing::TestWithParam<Store> {
@@ -53,13 +62,23 @@ class VelmoraProfileTest : public ::testing::TestWithParam<Store> {
         "people.mdb",
         "CREATE TABLE People (ID INTEGER PRIMARY KEY, FirstName TEXT, LastName TEXT, Born DATE);"
         "INSERT INTO People (FirstName, LastName) VALUES ('Seán', 'O''Brien'), ('Mia', 'Weber');");
-    if (GetParam() == Store::kServer) {
+    if (GetParam() == Store::kPostgreSql) {
       PgServer& server = PgServer::Shared();
       if (!server.Available()) GTEST_SKIP() << server.SkipReason();
       server.AddDataSource(world_.Odbc(), "VelmoraProfiles");
       ASSERT_TRUE(
           server.Psql("DROP TABLE IF EXISTS DBProfile, \"Transaction\", PocketMaster, "
                       "CategoryMaster, DBLinks"));
+    }
+    if (GetParam() == Store::kMariaDb) {
+      MariaDbServer& server = MariaDbServer::Shared();
+      if (!server.Available()) GTEST_SKIP() << server.SkipReason();
+      server.AddDataSource(world_.Odbc(), "VelmoraProfiles");
+      ASSERT_TRUE(server.Sql(
+          "DROP VIEW IF EXISTS pocketmaster; DROP TABLE IF EXISTS DBProfile, `Transaction`, "
+          "PocketMaster, CategoryMaster, DBLinks"));
+    }
+    if (GetParam() != Store::kFile) {
       const Outcome migrate = RunProfile("migrate --to VelmoraProfiles");
       ASSERT_EQ(migrate.status, 0) << migrate.out;
       ASSERT_EQ(profile::ReadProfileDsn(), "VelmoraProfiles");
@@ -145,7 +164,8 @@ TEST_P(VelmoraProfileTest, EveryCommandWithTheDesktopManagersRules) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Stores, VelmoraProfileTest,
-                         ::testing::Values(Store::kFile, Store::kServer), StoreName);
+                         ::testing::Values(Store::kFile, Store::kPostgreSql, Store::kMariaDb),
+                         StoreName);
 
 }  // namespace
 }  // namespace velmora::testing
