@@ -27,7 +27,6 @@
 namespace velmora::testing {
 namespace {
 
-constexpr const char* kDsn = "VelmoraTeam";
 constexpr int kProcesses = 4;
 constexpr int kWritesPerProcess = 250;
 
@@ -44,6 +43,9 @@ std::string ServerName(const ::testing::TestParamInfo<Server>& info) {
 
 class TeamTest : public ::testing::TestWithParam<Server> {
  protected:
+  // A name of its own per server: the driver manager keeps what it read of a name per process.
+  const std::string kDsn = "VelmoraTeam" + ServerName({GetParam(), 0});
+
   void SetUp() override {
     if (GetParam() == Server::kPostgreSql) {
       PgServer& server = PgServer::Shared();

@@ -65,7 +65,7 @@ class VelmoraProfileTest : public ::testing::TestWithParam<Store> {
     if (GetParam() == Store::kPostgreSql) {
       PgServer& server = PgServer::Shared();
       if (!server.Available()) GTEST_SKIP() << server.SkipReason();
-      server.AddDataSource(world_.Odbc(), "VelmoraProfiles");
+      server.AddDataSource(world_.Odbc(), dsn_);
       ASSERT_TRUE(
           server.Psql("DROP TABLE IF EXISTS DBProfile, \"Transaction\", PocketMaster, "
                       "CategoryMaster, DBLinks"));
@@ -73,15 +73,15 @@ class VelmoraProfileTest : public ::testing::TestWithParam<Store> {
     if (GetParam() == Store::kMariaDb) {
       MariaDbServer& server = MariaDbServer::Shared();
       if (!server.Available()) GTEST_SKIP() << server.SkipReason();
-      server.AddDataSource(world_.Odbc(), "VelmoraProfiles");
+      server.AddDataSource(world_.Odbc(), dsn_);
       ASSERT_TRUE(server.Sql(
           "DROP VIEW IF EXISTS pocketmaster; DROP TABLE IF EXISTS DBProfile, `Transaction`, "
           "PocketMaster, CategoryMaster, DBLinks"));
     }
     if (GetParam() != Store::kFile) {
-      const Outcome migrate = RunProfile("migrate --to VelmoraProfiles");
+      const Outcome migrate = RunProfile("migrate --to " + dsn_);
       ASSERT_EQ(migrate.status, 0) << migrate.out;
-      ASSERT_EQ(profile::ReadProfileDsn(), "VelmoraProfiles");
+      ASSERT_EQ(profile::ReadProfileDsn(), dsn_);
     }
   }
 
@@ -93,6 +93,8 @@ class VelmoraProfileTest : public ::testing::TestWithParam<Store> {
 
   ConduitWorld world_;
   std::filesystem::path people_;
+  // A name of its own per server: the driver manager keeps what it read of a name per process.
+  const std::string dsn_ = "VelmoraProfiles" + StoreName({GetParam(), 0});
 };
 
 TEST_P(VelmoraProfileTest, EveryCommandWithTheDesktopManagersRules) {
