@@ -94,7 +94,8 @@ void RemoveProfileBackups(const std::filesystem::path& app_folder, std::string_v
 bool DeleteProfileAndBackups(const ProfileRecord& record, ProfileStore& store,
                              const std::filesystem::path& app_folder) {
   if (!store.DeleteProfile(record.prof_id)) return false;
-  RemoveProfileBackups(app_folder, record.user_name, record.prof_name);
+  // Without an application folder there are no backups to find (never a relative path).
+  if (!app_folder.empty()) RemoveProfileBackups(app_folder, record.user_name, record.prof_name);
   return true;
 }
 

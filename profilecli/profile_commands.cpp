@@ -1,10 +1,5 @@
 #include "profilecli/profile_commands.h"
 
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <fstream>
 #include <functional>
 #include <optional>
@@ -28,10 +23,9 @@
 #include "profile/profile_store.h"
 #include "profile/profile_transaction.h"
 #include "profile/sync_settings.h"
+#include "profilecli/conduit_launch.h"
 #include "profilecli/json_text.h"
 #include "profilecli/profile_migration.h"
-
-extern char** environ;
 
 namespace velmora::profilecli {
 namespace {
@@ -566,28 +560,11 @@ std::optional<Stop> Commands::Delete() {
 std::optional<Stop> Commands::RunNow() {
   profile::ProfileRecord r;
   if (auto stop = Find(a_.operands[0], &r)) return stop;
+  // The conduit opens the profile database itself.
   database_.Disconnect();
-  std::error_code error;
-  const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
-  const std::string tavrill = (self.parent_path() / "tavrill").string();
-  std::vector<std::string> words = {tavrill, "--unattended", "--profile",
-                                    std::to_string(r.prof_id)};
-  if (!a_.backup.empty()) {
-    words.push_back("--backup");
-    words.push_back(a_.backup);
-  }
-  std::vector<char*> argv;
-  for (std::string& word : words) argv.push_back(word.data());
-  argv.push_back(nullptr);
-  std::fflush(out_);
-  pid_t child = 0;
-  if (::posix_spawn(&child, tavrill.c_str(), nullptr, nullptr, argv.data(), environ) != 0) {
-    return Stop{kExitRefused, "cannot start " + tavrill};
-  }
-  int status = 0;
-  while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
-  }
-  const int exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  std::string conduit;
+  const int exit_code = RunThroughConduit(r.prof_id, a_.backup, &conduit);
+  if (exit_code < 0) return Stop{kExitRefused, "cannot start " + conduit};
   if (exit_code != 0) {
     return Stop{kExitRefused, "the run of profile " + std::to_string(r.prof_id) +
                                   " failed (tavrill ended with " + std::to_string(exit_code) + ")"};
