@@ -113,6 +113,7 @@ TEST_P(VelmoraProfileTest, EveryCommandWithTheDesktopManagersRules) {
       "table = People\n"
       "map First Name = FirstName\n"
       "map Last Name = LastName\n");
+  const std::string shown = "'" + (world_.Root() / "shown.txt").string() + "'";
   std::filesystem::create_directories(world_.AppFolder() / "Backup");
   const std::filesystem::path backup =
       world_.AppFolder() / "Backup" / ("Backup_1_" + world_.Owner() + "_Everyone.pdb");
@@ -140,6 +141,10 @@ TEST_P(VelmoraProfileTest, EveryCommandWithTheDesktopManagersRules) {
       {"edit 3 --sync-type 4", 1, std::string(profile::kCannotChange)},
       {"edit 3 --sync-on 'Once Weekly' --weekday friday --time 7:05", 0, "changed profile 3"},
       {"show 3", 0, "sync-on = Once Weekly\nday = 1\nweekday = Friday\ntime = 7:05\n"},
+      // What show writes, edit takes back: the profile is saved again as it was.
+      {"show 3 > " + shown, 0, ""},
+      {"edit 3 --settings " + shown, 0, "changed profile 3"},
+      {"show 3", 0, "time = 7:05\ncategory = none\nsource = " + people_.string()},
       {"create " + owner + " " + source +
            " --name Adds --sync-type 0 --table People --map "
            "'E-mail=FirstName'",
