@@ -41,7 +41,7 @@ void LogQueryFailure(RunContext& context, const db::OdbcResultSet& rows) {
 void RunOnCustomDatabase(RunContext& context, const RunPlan& plan, db::Connection& custom_db) {
   const profile::ProfileRecord& profile = plan.profile;
   db::OdbcResultSet rows;
-  const bool opened = rows.Open(custom_db, profile.query);
+  const bool opened = rows.OpenForward(custom_db, profile.query);
   if (profile::IsDesktopToDevice(profile.sync_type)) {
     if (!opened) {
       LogQueryFailure(context, rows);
@@ -76,6 +76,8 @@ bool RunProfile(RunContext& context, const RunPlan& plan) {
   }
 
   db::Connection custom_db(db::Program::kConduit);
+  // The rows sent to the handheld are read once from the start.
+  custom_db.SetStreamedReads(true);
   custom_db.SetDefaultFolder(text::AsciiUpper(profile.db_path));
   if (profile.sync_type == profile::kExportCsv) {
     RunCsvExport(context, plan);
