@@ -8,7 +8,7 @@ namespace velmora::conduit {
 
 const char* const kUsage =
     "Usage: tavrill [connect | disconnect]\n"
-    "       tavrill --unattended [--backup yes|no]\n"
+    "       tavrill --unattended [--backup yes|no] [--profile ID]\n"
     "       tavrill --help\n"
     "\n"
     "The Velmora conduit. Started when a handheld connects, it lists the handheld owner's\n"
@@ -26,6 +26,8 @@ const char* const kUsage =
     "  --backup yes|no    unattended only: answer to \"take the backup before Synchronizing?\"\n"
     "                     asked when the owner has a profile that overwrites the handheld\n"
     "                     (default yes)\n"
+    "  --profile ID       unattended only: run this profile of the owner now, due or not,\n"
+    "                     and no other\n"
     "  --help             this text\n"
     "\n"
     "The application folder is AppPath under HKCU\\Software\\Microsoft\\Wrenlock in the desktop\n"
@@ -67,6 +69,14 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
         return line;
       }
       line.backup = answer == "yes";
+    } else if (argument == "--profile") {
+      const std::string id = i + 1 < arguments.size() ? arguments[++i] : "";
+      if (id.empty() || id.find_first_not_of("0123456789") != std::string::npos || id.size() > 9 ||
+          std::stol(id) <= 0) {
+        line.error = "--profile needs a profile id";
+        return line;
+      }
+      line.profile = std::stol(id);
     } else if (Unquoted(argument) == "DISCONNECT") {
       // Only the whole command line being the word ends the program.
       line.disconnect = arguments.size() == 1;

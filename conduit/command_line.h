@@ -16,6 +16,7 @@ struct CommandLine {
   // Answer to the device backup question when unattended; the question comes only when the
   // owner has a profile that overwrites the device, so nothing is lost unless asked for.
   bool backup = true;
+  long profile = 0;  // unattended: run this profile alone, due or not (0: the due ones)
   bool help = false;
   std::string error;  // a usage error; empty when the line is fine
 };

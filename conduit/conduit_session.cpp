@@ -11,6 +11,7 @@
 #include "device/device_files.h"
 #include "platform/files/atomic_file.h"
 #include "platform/prompt/prompt.h"
+#include "profile/profile_database.h"
 #include "profile/profile_store.h"
 #include "profile/statements.h"
 #include "profile/sync_settings.h"
@@ -82,9 +83,7 @@ StartUp ConduitSession::Start() {
   log_ = std::make_unique<ConduitLog>(app_folder_ / std::string(kConduitLogFile));
   Log(kDashes);
   Log("\r\nBefore Sync : Start");
-  const std::string profile_database = (app_folder_ / "Orvendel.mdb").string();
-  if (profile_db_.Connect(db::kProfileDsnConduit, db::kDatabaseAccess, profile_database, "",
-                          db::kProfileDatabasePassword, nullptr, false)) {
+  if (profile::OpenProfileDatabase(profile_db_, db::kProfileDsnConduit, app_folder_, nullptr)) {
     Log("\r\nProfile database connected");
   } else {
     Log("\r\nUnable to connect profile database");
@@ -178,6 +177,16 @@ void ConduitSession::SetTicked(int row, bool ticked) {
   if (row >= 0 && static_cast<std::size_t>(row) < rows_.size()) {
     rows_[static_cast<std::size_t>(row)].ticked = ticked;
   }
+}
+
+bool ConduitSession::TickOnly(long prof_id) {
+  std::lock_guard lock(rows_mutex_);
+  bool found = false;
+  for (std::size_t i = 0; i < rows_.size() && i < profiles_.size(); ++i) {
+    rows_[i].ticked = profiles_[i].prof_id == prof_id;
+    found = found || rows_[i].ticked;
+  }
+  return found;
 }
 
 RunContext ConduitSession::MakeContext() {

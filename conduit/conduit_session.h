@@ -69,6 +69,8 @@ class ConduitSession {
   // The list as last filled; ticks may be changed until Synchronize.
   std::vector<ProfileListRow> Rows() const;
   void SetTicked(int row, bool ticked);
+  // Ticks the profile `prof_id` alone, due or not; false when the list does not hold it.
+  bool TickOnly(long prof_id);
   const std::string& Owner() const { return owner_; }
   const std::filesystem::path& AppFolder() const { return app_folder_; }
   std::filesystem::path LogFile() const { return log_ ? log_->File() : std::filesystem::path(); }

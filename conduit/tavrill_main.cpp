@@ -24,7 +24,7 @@ namespace {
 
 using namespace velmora;
 
-int RunUnattendedMode(int argc, char** argv, bool backup) {
+int RunUnattendedMode(int argc, char** argv, bool backup, long profile) {
   // No display is needed: a core application carries the single-instance socket.
   QCoreApplication app(argc, argv);
   conduit::SingleInstance instance;
@@ -32,7 +32,7 @@ int RunUnattendedMode(int argc, char** argv, bool backup) {
     std::fprintf(stderr, "tavrill: another conduit is running\n");
     return conduit::kExitCannotStart;
   }
-  return conduit::RunUnattended(backup);
+  return conduit::RunUnattended(backup, profile);
 }
 
 // The handheld went away: a conduit that is up learns it through the connect message (it finds
@@ -119,6 +119,8 @@ int main(int argc, char** argv) {
   if (line.disconnect) return TellRunningConduitOfDisconnect(argc, argv);
   // Without a display nobody could choose Synchronize in the window: a connection made by a
   // timer, cron or a session without one runs as --unattended does.
-  if (line.unattended || !HasDisplay()) return RunUnattendedMode(argc, argv, line.backup);
+  if (line.unattended || !HasDisplay()) {
+    return RunUnattendedMode(argc, argv, line.backup, line.profile);
+  }
   return RunWindowed(argc, argv);
 }

@@ -19,7 +19,7 @@ class QuietObserver final : public RunObserver {
 
 }  // namespace
 
-int RunUnattended(bool backup) {
+int RunUnattended(bool backup, long profile) {
   prompt::ConsolePrompt console(backup ? prompt::Answer::kYes : prompt::Answer::kNo);
   prompt::SetCurrentPrompt(&console);
   QuietObserver observer;
@@ -42,6 +42,10 @@ int RunUnattended(bool backup) {
         session.HandleConnect();
         if (session.Owner().empty()) {
           std::fprintf(stderr, "tavrill: no handheld answers\n");
+          status = kExitFailed;
+        } else if (profile != 0 && !session.TickOnly(profile)) {
+          std::fprintf(stderr, "tavrill: profile %ld is not a profile of %s\n", profile,
+                       session.Owner().c_str());
           status = kExitFailed;
         } else if (session.Synchronize()) {
           status = session.WaitForRun() == RunEnding::kSucceeded ? kExitSucceeded : kExitFailed;

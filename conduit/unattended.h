@@ -10,7 +10,7 @@ inline constexpr int kExitFailed = 1;
 inline constexpr int kExitCannotStart = 2;
 
 // Start-up, connect handler, then Synchronize as with AutoSync on; `backup` answers the
-// device backup question.
-int RunUnattended(bool backup);
+// device backup question. A `profile` id other than 0 runs that profile of the owner alone.
+int RunUnattended(bool backup, long profile = 0);
 
 }  // namespace velmora::conduit

@@ -7,6 +7,7 @@
 #include "device/rapi_library.h"
 #include "platform/peltrix/handheld_user_library.h"
 #include "platform/prompt/prompt.h"
+#include "profile/profile_database.h"
 #include "profile/profile_store.h"
 #include "profile/shipped_databases.h"
 
@@ -46,9 +47,8 @@ StartupFailure DesktopSession::Start(const StartupOptions& options) {
   app_folder_ = users_->AppPath().value_or("");
   log_ = DesktopErrorLog(app_folder_);
   std::string error;
-  if (app_folder_.empty() || !profile_db_.Connect(db::kProfileDsnDesktop, db::kDatabaseAccess,
-                                                  ProfileDatabaseFile().string(), "",
-                                                  db::kProfileDatabasePassword, &error, false)) {
+  if (app_folder_.empty() ||
+      !profile::OpenProfileDatabase(profile_db_, db::kProfileDsnDesktop, app_folder_, &error)) {
     Refuse(kNoProfileDatabase);
     return StartupFailure::kNoProfileDatabase;
   }

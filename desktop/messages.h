@@ -4,16 +4,15 @@
 
 #include <string_view>
 
+#include "profile/profile_messages.h"
+
 namespace velmora::desktop {
 
 inline constexpr std::string_view kCaption = "Velmora";
 
 inline constexpr std::string_view kNoConnection = "No valid database connection established.";
-inline constexpr std::string_view kNameTaken =
-    "Profile already exist with the same name for this user.";
-inline constexpr std::string_view kOverwritingExists =
-    "Profile already exist for this user. Please select Sync Type \"Desktop Database Adds "
-    "Pocket PC Contacts\" to add another profile.";
+inline constexpr std::string_view kNameTaken = profile::kNameTaken;
+inline constexpr std::string_view kOverwritingExists = profile::kOverwritingExists;
 inline constexpr std::string_view kSelectTableFirst =
     "Please select table from available tables list.";
 inline constexpr std::string_view kUnableToConnectSource = "Unable to Connect to Source Database.";

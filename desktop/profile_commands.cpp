@@ -1,11 +1,9 @@
 #include "desktop/profile_commands.h"
 
-#include <system_error>
-
 #include "desktop/messages.h"
 #include "device/desktop_settings.h"
 #include "platform/prompt/prompt.h"
-#include "profile/backup_files.h"
+#include "profile/profile_rules.h"
 #include "profile/profile_store.h"
 
 namespace velmora::desktop {
@@ -22,29 +20,12 @@ std::string DeleteQuestion(std::string_view prof_name) {
          "\" Profile and all it's backup data?";
 }
 
-void RemoveProfileBackups(const std::filesystem::path& app_folder, std::string_view user_name,
-                          std::string_view prof_name) {
-  for (int generation = 1; generation <= profile::kTableBackupGenerations; ++generation) {
-    const std::filesystem::path file =
-        profile::TableBackupFile(app_folder, user_name, prof_name, generation);
-    std::error_code error;
-    std::filesystem::remove(file, error);
-    if (error) {
-      prompt::ShowMessage(
-          "The backup " + file.string() + " could not be deleted: " + error.message(), kCaption,
-          prompt::Icon::kExclamation);
-    }
-  }
-}
-
 bool DeleteProfileWithBackups(const profile::ProfileRecord& record, profile::ProfileStore& store,
                               const std::filesystem::path& app_folder) {
   const prompt::Answer answer = prompt::ShowMessage(
       DeleteQuestion(record.prof_name), kCaption, prompt::Icon::kQuestion, prompt::Buttons::kYesNo);
   if (answer != prompt::Answer::kYes) return false;
-  if (!store.DeleteProfile(record.prof_id)) return false;
-  RemoveProfileBackups(app_folder, record.user_name, record.prof_name);
-  return true;
+  return profile::DeleteProfileAndBackups(record, store, app_folder);
 }
 
 bool ToggleAutoSync(bool current) {

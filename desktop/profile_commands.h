@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "profile/profile_record.h"
+#include "profile/profile_rules.h"
 
 namespace velmora::profile {
 class ProfileStore;
@@ -29,10 +30,7 @@ std::string DeleteQuestion(std::string_view prof_name);
 bool DeleteProfileWithBackups(const profile::ProfileRecord& record, profile::ProfileStore& store,
                               const std::filesystem::path& app_folder);
 
-// The four table backups of a user's profile; missing files are ignored, a backup that stays
-// is reported with its path through the prompt seam.
-void RemoveProfileBackups(const std::filesystem::path& app_folder, std::string_view user_name,
-                          std::string_view prof_name);
+using profile::RemoveProfileBackups;
 
 // The option's new value (the opposite of `current`), written to `AutoSync`; write errors are
 // ignored, as the copy in the pane is what the menu shows.

@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "profile/profile_record.h"
+#include "profile/profile_rules.h"
 
 namespace velmora::profile {
 class ProfileStore;
@@ -16,17 +17,9 @@ class ProfileStore;
 
 namespace velmora::desktop {
 
-// How the pane answers a new sync type.
-struct SyncTypeChange {
-  bool allowed = false;
-  std::string message;      // shown when not empty
-  int shown_sync_type = 0;  // what the list shows afterwards
-};
-
-// The new sync type `new_type` for the stored profile `stored` (its own sync type, user,
-// category, target and query as stored).
-SyncTypeChange ChangeSyncType(const profile::ProfileRecord& stored, int new_type,
-                              profile::ProfileStore& store);
+// How the pane answers a new sync type (the rule of profile/profile_rules.h).
+using profile::ChangeSyncType;
+using profile::SyncTypeChange;
 
 // The values the pane's controls hold when the settings are stored.
 struct PaneValues {

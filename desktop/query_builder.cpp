@@ -33,30 +33,6 @@ std::string_view SortOrderKeyword(int order) {
   return order == 0 ? "ASC" : "DESC";
 }
 
-std::vector<std::string> BareNameParts(std::string_view name) {
-  std::vector<std::string> parts;
-  bool quoted = false;
-  std::size_t start = 0;
-  for (std::size_t i = 0; i <= name.size(); ++i) {
-    if (i < name.size() && name[i] == '"') quoted = !quoted;  // a doubled quote toggles twice
-    if (i == name.size() || (name[i] == '.' && !quoted)) {
-      parts.push_back(db::BareIdentifier(name.substr(start, i - start)));
-      start = i + 1;
-    }
-  }
-  return parts;
-}
-
-std::string StoredColumnName(std::string_view field_text) {
-  const std::vector<std::string> parts = BareNameParts(field_text);
-  std::string stored;
-  for (std::size_t i = 0; i < parts.size(); ++i) {
-    if (i > 0) stored += ".";
-    stored += parts[i];
-  }
-  return stored;
-}
-
 std::string QueryBuilder::Quote(std::string_view identifier) const {
   return db::SourceIdentifier(identifier, bare_);
 }

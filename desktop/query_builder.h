@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "profile/mapping_rules.h"
+
 namespace velmora::desktop {
 
 // A filter: joining operator (0 AND, 1 OR), comparison operator (see ComparisonText) and the
@@ -35,14 +37,9 @@ std::string_view ComparisonText(int index);
 std::string_view JoiningText(int index);
 std::string_view SortOrderKeyword(int order);  // "ASC" or "DESC"
 
-// The parts of a dotted name ("table.column", each part bare or in double quotes), split at the
-// dots that stand outside quotes, each part made bare. A name without dots is one part.
-std::vector<std::string> BareNameParts(std::string_view name);
-
-// A field text of the table page ("FirstName" in double quotes, or "T"."C" for several tables)
-// as a mapping stores it: bare, table and column joined by ".". A bare name is kept as it is,
-// so names stored either way read the same.
-std::string StoredColumnName(std::string_view field_text);
+// Mapped names are stored bare (profile/mapping_rules.h).
+using profile::BareNameParts;
+using profile::StoredColumnName;
 
 class QueryBuilder {
  public:

@@ -3,6 +3,7 @@
 #include "desktop/messages.h"
 #include "platform/prompt/prompt.h"
 #include "platform/text/utf.h"
+#include "profile/profile_rules.h"
 
 namespace velmora::desktop {
 
@@ -16,12 +17,8 @@ std::string ProfileNameFromEdit(std::string_view text) {
 RenameOutcome RenameProfile(profile::ProfileStore& store, profile::ProfileRecord& record,
                             std::string_view typed_name) {
   const std::string name = ProfileNameFromEdit(typed_name);
-  if (name.empty()) {
-    prompt::ShowMessage(kEnterProfileName, kCaption, prompt::Icon::kExclamation);
-    return RenameOutcome::kRefused;
-  }
-  if (store.IsNameTaken(record.user_name, name)) {
-    prompt::ShowMessage(kNameTaken, kCaption, prompt::Icon::kExclamation);
+  if (const auto refusal = profile::RenameRefusal(store, record, name)) {
+    prompt::ShowMessage(*refusal, kCaption, prompt::Icon::kExclamation);
     return RenameOutcome::kRefused;
   }
   if (!store.RenameProfile(record.prof_id, name)) return RenameOutcome::kFailed;

@@ -7,12 +7,13 @@
 #include <string>
 #include <string_view>
 
+#include "profile/profile_messages.h"
 #include "profile/profile_record.h"
 #include "profile/profile_store.h"
 
 namespace velmora::desktop {
 
-inline constexpr std::string_view kEnterProfileName = "Please enter profile name";
+inline constexpr std::string_view kEnterProfileName = profile::kEnterProfileName;
 inline constexpr int kProfileNameEditLimit = 31;  // characters the edit takes
 inline constexpr int kProfileNameReadLimit = 50;  // characters read from it
 

@@ -4,7 +4,7 @@
 
 #include "desktop/messages.h"
 #include "desktop/wizard_data.h"
-#include "platform/text/utf.h"
+#include "profile/profile_ids.h"
 #include "profile/profile_store.h"
 #include "profile/sync_settings.h"
 
@@ -24,13 +24,6 @@ std::string DateTimeText(const profile::ProfileDateTime& t) {
   std::snprintf(buffer, sizeof buffer, "%d/%d/%d %d:%02d:%02d", t.month, t.day, t.year, t.hour,
                 t.minute, t.second);
   return buffer;
-}
-
-std::string Extension(std::string_view path) {
-  const std::size_t slash = path.find_last_of('/');
-  const std::size_t dot = path.find_last_of('.');
-  if (dot == std::string_view::npos || (slash != std::string_view::npos && dot < slash)) return {};
-  return text::AsciiUpper(path.substr(dot + 1));
 }
 
 }  // namespace
@@ -80,33 +73,6 @@ ScheduleControls ScheduleControlsFor(int sync_on, bool in_pane, ScheduleControls
     default:
       return current;
   }
-}
-
-std::optional<int> DatabaseTypeOfFile(std::string_view path) {
-  const std::string extension = Extension(path);
-  if (extension == "MDB") return profile::kAccessDatabase;
-  if (extension == "XLS") return profile::kExcelDatabase;
-  if (extension == "DBF") return profile::kDBaseDatabase;
-  if (extension == "CSV") return profile::kCsvDatabase;
-  return std::nullopt;
-}
-
-DataSourceChoice FileDataSource(std::string_view path, int db_type) {
-  DataSourceChoice choice;
-  choice.db_type = db_type;
-  const std::size_t slash = path.find_last_of('/');
-  const std::string folder =
-      slash == std::string_view::npos ? std::string(".") : std::string(path.substr(0, slash));
-  choice.db_dsn = std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
-  // The root folder keeps its single "/".
-  choice.db_path = folder.empty() ? "/" : folder + "/";
-  const bool whole_file = db_type == profile::kAccessDatabase || db_type == profile::kExcelDatabase;
-  choice.connect_source = whole_file ? std::string(path) : (folder.empty() ? "/" : folder);
-  return choice;
-}
-
-DataSourceChoice NamedDataSource(std::string_view dsn) {
-  return {profile::kDsnDatabase, std::string(dsn), " ", std::string(dsn)};
 }
 
 void SetDataSource(const DataSourceChoice& choice, std::string_view user, std::string_view password,
@@ -182,7 +148,7 @@ FinishResult PropertyPageFinish(const PropertyPageValues& page, profile::Profile
                                 const DesktopErrorLog& log, WizardData& data) {
   FinishResult result;
   if (page.prof_name.empty()) {
-    result.messages.emplace_back("Please enter profile name");
+    result.messages.emplace_back(profile::kEnterProfileName);
     return result;
   }
   profile::ProfileRecord& r = data.record;
@@ -201,7 +167,7 @@ FinishResult PropertyPageFinish(const PropertyPageValues& page, profile::Profile
     return result;
   }
   std::string error;
-  if (store.InsertProfile(r, &error)) {
+  if (profile::InsertNewProfile(store, r, &error)) {
     result.messages.emplace_back(
         "Database Synchronization profile created successfully.\r\nOn next Sync Pocket PC "
         "Contacts data will be available in ContactDatabase.csv file at application install "

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "desktop/error_log.h"
+#include "profile/data_source.h"
 #include "profile/profile_record.h"
 
 namespace velmora::profile {
@@ -45,19 +46,11 @@ struct ScheduleControls {
 // properties pane (`in_pane`) it disables all three.
 ScheduleControls ScheduleControlsFor(int sync_on, bool in_pane, ScheduleControls current);
 
-// Database type of a file chosen with Browse, by its extension ignoring case: 1 mdb, 2 xls,
-// 3 dbf, 4 csv; nullopt for any other.
-std::optional<int> DatabaseTypeOfFile(std::string_view path);
+using profile::DatabaseTypeOfFile;
+using profile::DataSourceChoice;
+using profile::FileDataSource;
+using profile::NamedDataSource;
 
-// What a chosen data source writes into the profile.
-struct DataSourceChoice {
-  int db_type = 0;
-  std::string db_dsn;          // file name with extension, or the data source name
-  std::string db_path;         // the file's folder with "/" appended, or a single space
-  std::string connect_source;  // what the connection is given: file or folder
-};
-DataSourceChoice FileDataSource(std::string_view path, int db_type);
-DataSourceChoice NamedDataSource(std::string_view dsn);
 // Writes the choice and the credentials into the record and sets the data-source flag.
 void SetDataSource(const DataSourceChoice& choice, std::string_view user, std::string_view password,
                    WizardData& data);

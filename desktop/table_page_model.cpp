@@ -155,8 +155,7 @@ std::optional<std::string_view> TablePageLeaveRefusal(int chosen_tables, int syn
     return "Not allowe two table in case of device to desktop.";
   }
   if (device_to_desktop && target_conflict && target_conflict()) {
-    return "Profile with same target table already exist. Please select Sync Type \"Pocket PC "
-           "Contacts Adds Desktop Database\" to add another profile.";
+    return profile::kSameTargetExists;
   }
   if (!linked_connected) return kNoConnection;
   return std::nullopt;

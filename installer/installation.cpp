@@ -16,6 +16,7 @@
 #include "platform/prompt/prompt.h"
 #include "platform/registry/registry.h"
 #include "profile/backup_files.h"
+#include "profile/profile_database.h"
 #include "profile/profile_store.h"
 #include "profile/shipped_databases.h"
 
@@ -156,12 +157,10 @@ class Steps {
     std::optional<std::string> app_path =
         registry::ReadString(Hive::kCurrentUser, script_.Text(ids::kRegistryKey), "AppPath");
     if (!app_path || app_path->empty()) app_path = folder;
-    const std::filesystem::path database =
-        std::filesystem::path(*app_path) / std::string(profile::kProfileDatabaseFile);
-    if (!profile_db.Connect(db::kProfileDsnDesktop, db::kDatabaseAccess, database.string(), "",
-                            db::kProfileDatabasePassword, nullptr, false)) {
+    if (!profile::OpenProfileDatabase(profile_db, db::kProfileDsnDesktop, *app_path, nullptr)) {
       prompt::ShowMessage(kUnableToConnect, kMessageCaption, prompt::Icon::kExclamation);
-      report_.failures.push_back(std::string(kUnableToConnect) + ": " + database.string());
+      report_.failures.push_back(std::string(kUnableToConnect) + ": " +
+                                 profile::ProfileDatabaseName(*app_path));
       return;
     }
     profile::ProfileStore store(profile_db);

@@ -11,6 +11,7 @@
 #include <system_error>
 #include <vector>
 
+#include "installer/profile_server.h"
 #include "installer/unattended.h"
 #ifdef VELMORA_INSTALLER_WIZARD
 #include "installer/wizard/install_wizard.h"
@@ -38,6 +39,11 @@ int main(int argc, char** argv) {
   if (command_line.help) {
     std::fputs(UsageText().c_str(), stdout);
     return 0;
+  }
+  if (command_line.profile_dsn && !command_line.unattended) {
+    const ProfileServerOutcome server = UseProfileServer(*command_line.profile_dsn);
+    std::fprintf(server.ok ? stdout : stderr, "%s\n", server.message.c_str());
+    return server.ok ? 0 : 1;
   }
   std::error_code ec;
   const std::filesystem::path source_directory = std::filesystem::current_path(ec);

@@ -6,6 +6,7 @@
 #include "db/connection.h"
 #include "installer/installation.h"
 #include "installer/installer_state.h"
+#include "installer/profile_server.h"
 #include "installer/schedule.h"
 #include "installer/script_ids.h"
 #include "installer/setup_script.h"
@@ -62,6 +63,12 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandLine* command
         *error = "--folder needs a folder";
         return false;
       }
+    } else if (arg == "--profile-dsn") {
+      if (!value(&command_line->profile_dsn)) return false;
+      if (command_line->profile_dsn->empty()) {
+        *error = "--profile-dsn needs a data source name";
+        return false;
+      }
     } else if (arg == "--user") {
       if (!value(&command_line->user)) return false;
     } else if (arg == "--language") {
@@ -109,7 +116,8 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandLine* command
 std::string UsageText() {
   return "usage: installer [--help]\n"
          "       installer --unattended [--folder DIR] [--user NAME] [--keep-existing]\n"
-         "                 [--bind-samples] [--language N]\n"
+         "                 [--bind-samples] [--language N] [--profile-dsn NAME]\n"
+         "       installer --profile-dsn NAME\n"
          "       installer --schedule hourly|daily|EXPRESSION --handheld DIR\n"
          "       installer --unschedule --handheld DIR\n"
          "\n"
@@ -133,6 +141,11 @@ std::string UsageText() {
          "                   expression (man systemd.time), e.g. \"Mon..Fri 08..18:00\"\n"
          "  --unschedule     stop the timer of the handheld in DIR and remove its units\n"
          "  --handheld DIR   the handheld of --schedule or --unschedule\n"
+         "  --profile-dsn NAME  keep the profiles in the ODBC data source NAME (PostgreSQL) that\n"
+         "                   several desktops share, instead of Orvendel.mdb; its tables and\n"
+         "                   sample profiles are made when the database is empty. The password\n"
+         "                   belongs in the data source's entry of odbc.ini, not here. Alone, it\n"
+         "                   only points this desktop at the server.\n"
          "\n"
          "Exit status: 0 when every step succeeded, 1 when something failed (the failures are\n"
          "listed), 2 for a wrong command line (with --schedule: also an expression systemd does\n"
@@ -190,6 +203,13 @@ int RunUnattended(const CommandLine& command_line, const std::filesystem::path& 
     choices.user_name = users.front();
   }
   choices.bind_sample_profiles = ShouldBindSampleProfiles(state, command_line.bind_samples);
+  if (command_line.profile_dsn) {
+    const ProfileServerOutcome server = UseProfileServer(*command_line.profile_dsn);
+    std::fprintf(out, "%s\n", server.message.c_str());
+    if (!server.ok) return 1;
+    // The sample profiles on a shared server belong to the desktop that made them.
+    choices.bind_sample_profiles = choices.bind_sample_profiles && server.created;
+  }
 
   std::fprintf(out, "installing into %s\n", Comparable(choices.folder).c_str());
   std::fflush(out);

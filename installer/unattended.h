@@ -24,6 +24,7 @@ struct CommandLine {
   std::optional<std::string> schedule;
   bool unschedule = false;
   std::optional<std::string> handheld;
+  std::optional<std::string> profile_dsn;  // the profile database on this server data source
 };
 
 // False with `error` for an unknown option, a missing value, a bad language number or options

@@ -1,11 +1,11 @@
-#include "desktop/profile_transaction.h"
+#include "profile/profile_transaction.h"
 
 #include <sql.h>
 #include <sqlext.h>
 
 #include "db/connection.h"
 
-namespace velmora::desktop {
+namespace velmora::profile {
 namespace {
 
 bool Ok(SQLRETURN rc) {
@@ -54,4 +54,4 @@ void ProfileTransaction::End(bool commit) {
   SetAutoCommit(connection_.Handle(), true);
 }
 
-}  // namespace velmora::desktop
+}  // namespace velmora::profile

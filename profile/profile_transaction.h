@@ -7,7 +7,7 @@ namespace velmora::db {
 class Connection;
 }
 
-namespace velmora::desktop {
+namespace velmora::profile {
 
 class ProfileTransaction {
  public:
@@ -30,4 +30,4 @@ class ProfileTransaction {
   bool ended_ = false;
 };
 
-}  // namespace velmora::desktop
+}  // namespace velmora::profile
