@@ -4,8 +4,8 @@
 
 #include "db/connection.h"
 #include "db/odbc_result_set.h"
+#include "db/transaction.h"
 #include "db/type_codes.h"
-#include "desktop/profile_transaction.h"
 #include "desktop/query_builder.h"
 #include "desktop/sync_page_rules.h"
 #include "profile/field_catalogue.h"
@@ -150,7 +150,7 @@ bool MappingSaver::WriteProfile(WizardData& data, const std::vector<const Mappin
                                 std::vector<std::string>& messages) {
   const bool editing = data.mode == WizardMode::kFieldMapping;
   const profile::ProfileRecord& record = data.record;
-  ProfileTransaction transaction(database_);
+  db::Transaction transaction(database_);
   if (editing && !store_.DeleteBeforeResave(record.prof_id)) {
     log_.Append("Problem in saving DBProfile Table");
     return false;

@@ -1,7 +1,5 @@
 #include "profile/profile_store.h"
 
-#include <sql.h>
-
 #include <cctype>
 #include <charconv>
 #include <cmath>
@@ -87,11 +85,6 @@ std::string Cut(std::string text, int limit) {
   return text::Utf16ToUtf8(std::u16string_view(wide).substr(0, keep));
 }
 
-bool Succeeded(SQLRETURN rc) {
-  // A statement that found no row to change still ran: engines differ in reporting it.
-  return rc == SQL_SUCCESS || rc == SQL_SUCCESS_WITH_INFO || rc == SQL_NO_DATA;
-}
-
 }  // namespace
 
 ProfileRecord ProfileFromCurrentRow(db::ResultSet& rows) {
@@ -144,7 +137,7 @@ bool IsSingleTableWithoutWhere(std::string_view query, std::string_view table_na
 
 bool ProfileStore::Run(const std::string& statement) {
   if (!connection_.IsConnected()) return false;
-  return Succeeded(db::Execute(connection_, statement));
+  return db::RunStatement(connection_, statement);
 }
 
 // One attempt, and on failure one more on a fresh statement.
