@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "conduit/command_line.h"
-#include "conduit/conduit_window.h"
+#include "conduit/conduit_dlg.h"
 #include "conduit/single_instance.h"
 #include "conduit/unattended.h"
 #include "device/rapi_library.h"
@@ -80,10 +80,10 @@ int RunWindowed(int argc, char** argv) {
   bool again = true;
   while (again) {
     again = false;
-    conduit::ConduitWindow window(rapi);
+    conduit::CConduitDlg window(rapi);
     qt_prompt.SetParent(&window);
     QObject::connect(&instance, &conduit::SingleInstance::ConnectRequested, &window,
-                     &conduit::ConduitWindow::HandleConnect);
+                     &conduit::CConduitDlg::HandleConnect);
     conduit::StartUp start = window.Session().Start();
     if (start == conduit::StartUp::kNoAppPath || start == conduit::StartUp::kNoRapi) break;
     if (start == conduit::StartUp::kShowWindow) {

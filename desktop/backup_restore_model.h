@@ -1,6 +1,6 @@
 // What the Backup Restore dialog does, without the window: the current rows of the profile's
 // query, the four generations of the conduit's table backups, and the Restore button with its
-// questions and reports. Used by BackupRestoreDialog and the tests; Qt-free. Messages go
+// questions and reports. Used by RestoreContentsDialog and the tests; Qt-free. Messages go
 // through the prompt seam.
 #pragma once
 

@@ -1,11 +1,11 @@
-// The PPC Contacts menu's Backup and Restore of the handheld's contacts: the agent round trip,
-// the copies through the device link and the backup file in the application folder, reported
-// to the user through the prompt seam and a progress display. Used by the main window; Qt-free.
-// A backup that fails at any step keeps the previous backup file as it was.
+// What the PPC Contacts menu's Backup and Restore of the handheld's contacts share: their
+// messages and results, the backup file in the application folder, the progress display and
+// the report through the prompt seam. Qt-free.
 #pragma once
 
 #include <chrono>
 #include <filesystem>
+#include <string>
 #include <string_view>
 
 #include "device/device_agent.h"
@@ -74,30 +74,32 @@ struct DeviceBackupOptions {
   device::AgentChannel channel;
 };
 
-class DeviceContactsBackup {
+// Application folder + "DeviceContactsBackup.pdb".
+std::filesystem::path DeviceBackupFile(const std::filesystem::path& app_folder);
+// Application folder + owner + "Temp/Contact1.pim".
+std::filesystem::path DeviceExportCopy(const std::filesystem::path& app_folder,
+                                       std::string_view owner);
+// Where the handheld keeps `leaf` in the device folder.
+std::string DeviceFolderPath(std::string_view leaf);
+// A command's report to the user: a question icon for what the user can fix, an exclamation
+// for a failure.
+void ReportDeviceBackup(std::string_view text, bool failure);
+
+// Closes the progress display on every way out of a command.
+class ProgressScope {
  public:
-  // `rapi` and `progress` must outlive this object; `progress` may be null.
-  DeviceContactsBackup(const device::RapiLibrary& rapi, std::filesystem::path app_folder,
-                       DeviceBackupOptions options, ProgressDisplay* progress);
-
-  // Command 32818: every device contact into the device backup file.
-  DeviceBackupResult Backup();
-  // Command 32819: the device backup file back onto the handheld, replacing its contacts.
-  DeviceBackupResult Restore();
-
-  // Application folder + "DeviceContactsBackup.pdb".
-  std::filesystem::path BackupFile() const;
-  // Application folder + owner + "Temp/Contact1.pim".
-  std::filesystem::path ExportCopy(std::string_view owner) const;
+  ProgressScope(ProgressDisplay* progress, std::string_view text) : progress_(progress) {
+    if (progress_) progress_->Show(text);
+  }
+  ~ProgressScope() { Close(); }
+  ProgressScope(const ProgressScope&) = delete;
+  ProgressScope& operator=(const ProgressScope&) = delete;
+  void Close() {
+    if (progress_) progress_->Close();
+    progress_ = nullptr;
+  }
 
  private:
-  DeviceBackupResult FetchAndWrite(std::string_view owner);
-  DeviceBackupResult SendAndRestore();
-  void Report(std::string_view text, bool failure);
-
-  const device::RapiLibrary& rapi_;
-  std::filesystem::path app_folder_;
-  DeviceBackupOptions options_;
   ProgressDisplay* progress_;
 };
 

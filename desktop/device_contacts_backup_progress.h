@@ -1,6 +1,6 @@
 // The progress window of the handheld Backup and Restore commands: a small borderless note
 // over the main window with one line of text, shown while the window thread waits for the
-// handheld. Used by the main window with DeviceContactsBackup; holds no logic.
+// handheld. Used by the main window with the Backup and Restore commands; holds no logic.
 #pragma once
 
 #include <QDialog>

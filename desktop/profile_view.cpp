@@ -8,10 +8,11 @@
 #include <QSignalBlocker>
 
 #include "db/odbc_result_set.h"
-#include "desktop/backup_restore_dialog.h"
+#include "desktop/restore_contents_dialog.h"
 #include "desktop/backup_restore_model.h"
 #include "desktop/desktop_session.h"
-#include "desktop/device_contacts_backup.h"
+#include "desktop/backup_device_contacts.h"
+#include "desktop/restore_device_contacts.h"
 #include "desktop/device_contacts_backup_progress.h"
 #include "desktop/dialog_style.h"
 #include "desktop/messages.h"
@@ -427,7 +428,7 @@ void CProfileView::RestoreContents(int item_data) {
   // Connected for writing: the dialog restores into the table on this connection.
   if (LoadLinkedDatabase(false)) {
     BackupRestoreModel model(session_.linked(), session_.app_folder(), *current_);
-    BackupRestoreDialog dialog(model, window());
+    RestoreContentsDialog dialog(model, window());
     run_dialog(dialog);
   }
   SelectProfile(item_data);
@@ -437,11 +438,11 @@ void CProfileView::DeviceBackup(bool restore) {
   const device::RapiLibrary* rapi = session_.rapi();
   if (rapi == nullptr) return;
   BackupProgressWindow progress(window());
-  DeviceContactsBackup backup(*rapi, session_.app_folder(), ProgramBackupOptions(), &progress);
   if (restore) {
-    backup.Restore();
+    RestoreDeviceContacts(*rapi, session_.app_folder(), ProgramBackupOptions(), &progress).Run();
   } else {
-    backup.Backup();
+    BackupDeviceContactsFromDesktop(*rapi, session_.app_folder(), ProgramBackupOptions(), &progress)
+        .Run();
   }
 }
 

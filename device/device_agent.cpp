@@ -4,7 +4,7 @@
 #include <thread>
 
 #include "device/desktop_settings.h"
-#include "platform/rapi-emu/rapi_abi.h"
+#include "device/rapi_abi.h"
 
 namespace velmora::device {
 namespace {

@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "platform/rapi-emu/rapi_abi.h"
+#include "device/rapi_abi.h"
 #include "platform/text/utf.h"
 
 namespace velmora::device {

@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "device/device_files.h"
-#include "platform/rapi-emu/rapi_abi.h"
+#include "device/rapi_abi.h"
 #include "platform/text/utf.h"
 
 namespace velmora::device {

@@ -10,7 +10,7 @@
 #include <filesystem>
 #include <string>
 
-#include "platform/sorrelin/contact_files.h"
+#include "handheld/sorrelin/contact_files.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "db/type_codes.h"
-#include "platform/handheld/contact_store.h"
+#include "handheld/store/contact_store.h"
 #include "platform/registry/hive_format.h"
 #include "tests/transfer/memory_result_set.h"
 #include "transfer/category_list.h"

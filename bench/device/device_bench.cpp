@@ -7,8 +7,8 @@
 #include <string>
 
 #include "device/device_agent.h"
-#include "platform/handheld/attachment.h"
-#include "platform/handheld/handheld_layout.h"
+#include "handheld/store/attachment.h"
+#include "handheld/store/handheld_layout.h"
 
 namespace {
 

@@ -318,7 +318,7 @@ std::vector<DbfField> FieldsOf(DBFInfo* dbf) {
     DBFGetFieldInfo(dbf, i, name, &width, &decimals);
     DbfField field;
     field.raw_name = name;
-    field.name = IsValidUtf8(field.raw_name) ? field.raw_name : Latin1ToUtf8(field.raw_name);
+    field.name = text::IsValidUtf8(field.raw_name) ? field.raw_name : Latin1ToUtf8(field.raw_name);
     field.type = DBFGetNativeFieldType(dbf, i);
     field.width = dbf->panFieldSize[i];
     field.decimals = dbf->panFieldDecimals[i];
@@ -356,7 +356,7 @@ DbfEncoding ChooseEncoding(Declared declared, const std::vector<DbfField>& field
   if (declared == Declared::kLatin1) return DbfEncoding::kLatin1;
   for (const auto& record : records) {
     for (std::size_t f = 0; f < fields.size(); ++f) {
-      if (IsTextField(fields[f].type) && !IsValidUtf8(record[f])) return DbfEncoding::kLatin1;
+      if (IsTextField(fields[f].type) && !text::IsValidUtf8(record[f])) return DbfEncoding::kLatin1;
     }
   }
   return DbfEncoding::kUtf8;

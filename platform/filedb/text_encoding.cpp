@@ -21,37 +21,6 @@ std::u16string Utf16Units(std::string_view bytes, bool big_endian) {
 
 }  // namespace
 
-bool IsValidUtf8(std::string_view bytes) {
-  std::size_t i = 0;
-  while (i < bytes.size()) {
-    const auto lead = static_cast<unsigned char>(bytes[i]);
-    int extra = 0;
-    char32_t cp = 0;
-    char32_t min = 0;
-    if (lead < 0x80) {
-      ++i;
-      continue;
-    } else if ((lead & 0xE0) == 0xC0) {
-      extra = 1, cp = lead & 0x1F, min = 0x80;
-    } else if ((lead & 0xF0) == 0xE0) {
-      extra = 2, cp = lead & 0x0F, min = 0x800;
-    } else if ((lead & 0xF8) == 0xF0) {
-      extra = 3, cp = lead & 0x07, min = 0x10000;
-    } else {
-      return false;
-    }
-    if (i + extra >= bytes.size()) return false;
-    for (int k = 1; k <= extra; ++k) {
-      const auto c = static_cast<unsigned char>(bytes[i + k]);
-      if ((c & 0xC0) != 0x80) return false;
-      cp = (cp << 6) | (c & 0x3F);
-    }
-    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return false;
-    i += extra + 1;
-  }
-  return true;
-}
-
 std::string Latin1ToUtf8(std::string_view bytes) {
   std::string out;
   out.reserve(bytes.size());
@@ -90,7 +59,7 @@ std::optional<std::string> DecodeTextFile(std::string_view bytes, std::string* p
     return text::Utf16ToUtf8(Utf16Units(body, utf16_be));
   }
   if (StartsWith(bytes, "\xEF\xBB\xBF")) bytes.remove_prefix(3);
-  if (IsValidUtf8(bytes)) return std::string(bytes);
+  if (text::IsValidUtf8(bytes)) return std::string(bytes);
   return Latin1ToUtf8(bytes);
 }
 

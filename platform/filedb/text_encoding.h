@@ -1,6 +1,6 @@
-// Byte-level text decoding of the file databases: UTF-8 validation, Latin-1 in and out, and
-// the byte-order marks of CSV files. Used by the CSV and dBase readers and dBase write-back.
-// UTF-16 itself is converted by platform/text; nothing here guesses beyond these rules.
+// Byte-level text decoding of the file databases: Latin-1 in and out, and the byte-order marks
+// of CSV files. Used by the CSV and dBase readers and dBase write-back. UTF-8 validation and
+// UTF-16 are platform/text's; nothing here guesses beyond these rules.
 #pragma once
 
 #include <optional>
@@ -8,8 +8,6 @@
 #include <string_view>
 
 namespace velmora::filedb {
-
-bool IsValidUtf8(std::string_view bytes);
 
 std::string Latin1ToUtf8(std::string_view bytes);
 

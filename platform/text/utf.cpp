@@ -1,15 +1,19 @@
 #include "platform/text/utf.h"
 
+#include <optional>
+
 namespace velmora::text {
 namespace {
 
 constexpr char32_t kReplacement = 0xFFFD;
 
-bool IsContinuation(unsigned char c) { return (c & 0xC0) == 0x80; }
+bool IsContinuation(unsigned char c) {
+  return (c & 0xC0) == 0x80;
+}
 
-// Decodes one code point at `i`, advancing `i`; malformed or overlong input yields U+FFFD
-// and consumes one byte so that decoding always makes progress.
-char32_t DecodeUtf8(std::string_view s, std::size_t& i) {
+// Decodes one well-formed code point at `i` and advances `i` past it; nothing, with `i` kept,
+// when the bytes at `i` are malformed, overlong, a surrogate or beyond U+10FFFF.
+std::optional<char32_t> TryDecodeUtf8(std::string_view s, std::size_t& i) {
   const auto lead = static_cast<unsigned char>(s[i]);
   if (lead < 0x80) {
     ++i;
@@ -25,27 +29,25 @@ char32_t DecodeUtf8(std::string_view s, std::size_t& i) {
   } else if ((lead & 0xF8) == 0xF0) {
     extra = 3, cp = lead & 0x07, min = 0x10000;
   } else {
-    ++i;
-    return kReplacement;
+    return std::nullopt;
   }
-  if (i + extra >= s.size()) {
-    ++i;
-    return kReplacement;
-  }
+  if (i + extra >= s.size()) return std::nullopt;
   for (int k = 1; k <= extra; ++k) {
     const auto c = static_cast<unsigned char>(s[i + k]);
-    if (!IsContinuation(c)) {
-      ++i;
-      return kReplacement;
-    }
+    if (!IsContinuation(c)) return std::nullopt;
     cp = (cp << 6) | (c & 0x3F);
   }
-  if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
-    ++i;
-    return kReplacement;
-  }
+  if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return std::nullopt;
   i += extra + 1;
   return cp;
+}
+
+// Decodes one code point at `i`, advancing `i`; malformed or overlong input yields U+FFFD
+// and consumes one byte so that decoding always makes progress.
+char32_t DecodeUtf8(std::string_view s, std::size_t& i) {
+  if (const std::optional<char32_t> cp = TryDecodeUtf8(s, i)) return *cp;
+  ++i;
+  return kReplacement;
 }
 
 void AppendUtf8(std::string& out, char32_t cp) {
@@ -101,6 +103,14 @@ std::string Utf16ToUtf8(std::u16string_view utf16) {
     }
   }
   return out;
+}
+
+bool IsValidUtf8(std::string_view bytes) {
+  std::size_t i = 0;
+  while (i < bytes.size()) {
+    if (!TryDecodeUtf8(bytes, i)) return false;
+  }
+  return true;
 }
 
 std::size_t Utf8PrefixAtBoundary(std::string_view utf8, std::size_t max_bytes) {

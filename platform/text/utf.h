@@ -12,6 +12,10 @@ namespace velmora::text {
 std::u16string Utf8ToUtf16(std::string_view utf8);
 std::string Utf16ToUtf8(std::u16string_view utf16);
 
+// True when every byte belongs to a well-formed UTF-8 sequence (no overlong forms, surrogates
+// or code points beyond U+10FFFF).
+bool IsValidUtf8(std::string_view bytes);
+
 // Length of the longest prefix of `utf8` that is at most `max_bytes` long and does not end
 // inside a multi-byte sequence.
 std::size_t Utf8PrefixAtBoundary(std::string_view utf8, std::size_t max_bytes);

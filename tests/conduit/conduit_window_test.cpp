@@ -9,7 +9,7 @@
 #include <QPushButton>
 #include <QTableWidget>
 
-#include "conduit/conduit_window.h"
+#include "conduit/conduit_dlg.h"
 #include "conduit/single_instance.h"
 #include "device/rapi_library.h"
 #include "profile/sync_settings.h"
@@ -19,7 +19,7 @@
 namespace velmora::testing {
 namespace {
 
-class ConduitWindowTest : public ::testing::Test {
+class CConduitDlgTest : public ::testing::Test {
  protected:
   void SetUp() override {
     auto people = world_.MakeSqliteDatabase(
@@ -48,8 +48,8 @@ class ConduitWindowTest : public ::testing::Test {
   device::RapiLibrary rapi_{device::RapiLibraryName()};
 };
 
-TEST_F(ConduitWindowTest, ShowsTheOwnersProfilesAfterConnecting) {
-  conduit::ConduitWindow window(rapi_);
+TEST_F(CConduitDlgTest, ShowsTheOwnersProfilesAfterConnecting) {
+  conduit::CConduitDlg window(rapi_);
   ASSERT_EQ(window.Session().Start(), conduit::StartUp::kShowWindow);
   auto* list = window.findChild<QTableWidget*>();
   ASSERT_NE(list, nullptr);
@@ -77,8 +77,8 @@ TEST_F(ConduitWindowTest, ShowsTheOwnersProfilesAfterConnecting) {
   window.Session().Finish();
 }
 
-TEST_F(ConduitWindowTest, SynchronizeRunsAndClosesTheWindow) {
-  conduit::ConduitWindow window(rapi_);
+TEST_F(CConduitDlgTest, SynchronizeRunsAndClosesTheWindow) {
+  conduit::CConduitDlg window(rapi_);
   ASSERT_EQ(window.Session().Start(), conduit::StartUp::kShowWindow);
   auto* list = window.findChild<QTableWidget*>();
   ProcessUntil([&] { return list->rowCount() == 1; });
@@ -98,7 +98,7 @@ TEST_F(ConduitWindowTest, SynchronizeRunsAndClosesTheWindow) {
   EXPECT_EQ(world_.DeviceContacts()[0].fields[3], "O'Brien");
 }
 
-TEST_F(ConduitWindowTest, SecondStartHandsTheConnectMessageToTheFirst) {
+TEST_F(CConduitDlgTest, SecondStartHandsTheConnectMessageToTheFirst) {
   conduit::SingleInstance first;
   ASSERT_TRUE(first.Claim());
   int connects = 0;

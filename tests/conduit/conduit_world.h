@@ -14,7 +14,7 @@
 
 #include "conduit/conduit_session.h"
 #include "db/connection.h"
-#include "platform/handheld/contact_store.h"
+#include "handheld/store/contact_store.h"
 #include "platform/prompt/scripted_prompt.h"
 #include "profile/profile_record.h"
 #include "tests/support/odbc_env.h"

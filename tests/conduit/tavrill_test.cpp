@@ -15,7 +15,7 @@
 #include <utility>
 
 #include "device/desktop_settings.h"
-#include "platform/handheld/attachment.h"
+#include "handheld/store/attachment.h"
 #include "platform/registry/registry.h"
 #include "profile/sync_settings.h"
 #include "tests/conduit/conduit_world.h"

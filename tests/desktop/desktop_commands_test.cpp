@@ -10,7 +10,7 @@
 #include <QPushButton>
 #include <QTimer>
 
-#include "desktop/backup_restore_dialog.h"
+#include "desktop/restore_contents_dialog.h"
 #include "desktop/categories_dialog.h"
 #include "desktop/commands.h"
 #include "desktop/desktop_session.h"
@@ -117,7 +117,7 @@ TEST_F(CommandsTest, RestoreContentsShowsTheCurrentRowsAndReselectsReadOnly) {
   int opened = 0;
   frame->profile_view()->run_dialog = [&](QDialog& dialog) {
     ++opened;
-    auto* restore = dynamic_cast<BackupRestoreDialog*>(&dialog);
+    auto* restore = dynamic_cast<RestoreContentsDialog*>(&dialog);
     EXPECT_NE(restore, nullptr);
     if (restore == nullptr) return int{QDialog::Rejected};
     EXPECT_EQ(restore->windowTitle(), "Sales Team");

@@ -2,6 +2,8 @@
 // agent round trip, the copies, the backup file and what the user is told, including every
 // failure the handheld's fault switches can bring about.
 #include "desktop/device_contacts_backup.h"
+#include "desktop/backup_device_contacts.h"
+#include "desktop/restore_device_contacts.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -14,9 +16,9 @@
 
 #include "device/desktop_settings.h"
 #include "device/device_connection.h"
-#include "platform/handheld/attachment.h"
-#include "platform/handheld/contact_store.h"
-#include "platform/handheld/link_state.h"
+#include "handheld/store/attachment.h"
+#include "handheld/store/contact_store.h"
+#include "handheld/store/link_state.h"
 #include "platform/prompt/scripted_prompt.h"
 #include "platform/registry/registry.h"
 #include "tests/device/emulated_handheld.h"
@@ -65,8 +67,15 @@ class DeviceContactsBackupTest : public ::testing::Test {
     device::EndDeviceConnection(rapi_);
   }
 
-  DeviceContactsBackup Commands() {
-    return DeviceContactsBackup(rapi_, app_.path(), options_, &progress_);
+  DeviceBackupResult Backup() {
+    return BackupDeviceContactsFromDesktop(rapi_, app_.path(), options_, &progress_).Run();
+  }
+  DeviceBackupResult Restore() {
+    return RestoreDeviceContacts(rapi_, app_.path(), options_, &progress_).Run();
+  }
+  std::filesystem::path BackupFile() const { return DeviceBackupFile(app_.path()); }
+  std::filesystem::path ExportCopy(std::string_view owner) const {
+    return DeviceExportCopy(app_.path(), owner);
   }
   handheld::ContactStore& Store() {
     if (!store_) store_ = handheld::ContactStore::Open(handheld_.folder(), false);
@@ -87,7 +96,7 @@ class DeviceContactsBackupTest : public ::testing::Test {
   }
   std::vector<std::string> BackupNames() {
     transfer::PdbReader reader;
-    if (!reader.Open(Commands().BackupFile())) return {"<no file>"};
+    if (!reader.Open(BackupFile())) return {"<no file>"};
     std::vector<std::string> names;
     for (long r = 0; r < reader.RecordCount(); ++r) {
       names.push_back(reader.ValueText(r, 1, transfer::TextForm::kFull) + " " +
@@ -110,17 +119,17 @@ TEST_F(DeviceContactsBackupTest, BackupHoldsEveryContactAndLeavesNoScratchFiles)
   ASSERT_TRUE(
       Store().Apply({false, std::nullopt, {MakeContact("Ann", "Lee"), MakeContact("Bo", "Ng")}}));
 
-  EXPECT_EQ(Commands().Backup(), DeviceBackupResult::kDone);
+  EXPECT_EQ(Backup(), DeviceBackupResult::kDone);
 
   EXPECT_THAT(BackupNames(), ElementsAre("Ann Lee", "Bo Ng"));
   EXPECT_THAT(prompt_.Texts(), ElementsAre(std::string(kBackupTaken)));
   EXPECT_THAT(progress_.shown, ElementsAre(std::string(kBackupProgress)));
   EXPECT_FALSE(progress_.open);
-  EXPECT_FALSE(std::filesystem::exists(Commands().ExportCopy("Ann Lee")));
+  EXPECT_FALSE(std::filesystem::exists(ExportCopy("Ann Lee")));
   EXPECT_FALSE(std::filesystem::exists(handheld_.device_file("My Documents/Contact/Contact1.pim")));
   // The owner's work folder holds contacts while the export is read: private to the user.
-  for (const auto& folder : {Commands().ExportCopy("Ann Lee").parent_path(),
-                             Commands().ExportCopy("Ann Lee").parent_path().parent_path()}) {
+  for (const auto& folder : {ExportCopy("Ann Lee").parent_path(),
+                             ExportCopy("Ann Lee").parent_path().parent_path()}) {
     struct stat info {};
     ASSERT_EQ(::stat(folder.c_str(), &info), 0) << folder;
     EXPECT_EQ(info.st_mode & 0777, 0700u) << folder;
@@ -129,17 +138,17 @@ TEST_F(DeviceContactsBackupTest, BackupHoldsEveryContactAndLeavesNoScratchFiles)
 }
 
 TEST_F(DeviceContactsBackupTest, BackupOfAnEmptyHandheldHasNoRecords) {
-  EXPECT_EQ(Commands().Backup(), DeviceBackupResult::kDone);
+  EXPECT_EQ(Backup(), DeviceBackupResult::kDone);
   EXPECT_THAT(BackupNames(), IsEmpty());
   EXPECT_THAT(prompt_.Texts(), ElementsAre(std::string(kBackupTaken)));
 }
 
 TEST_F(DeviceContactsBackupTest, BackupWithoutHandheldOnlyAsksForIt) {
   ASSERT_TRUE(handheld::DetachHandheld());
-  EXPECT_EQ(Commands().Backup(), DeviceBackupResult::kNoDevice);
+  EXPECT_EQ(Backup(), DeviceBackupResult::kNoDevice);
   EXPECT_THAT(prompt_.Texts(), ElementsAre(std::string(kBackupNoDevice)));
   EXPECT_THAT(progress_.shown, IsEmpty());
-  EXPECT_FALSE(std::filesystem::exists(Commands().BackupFile()));
+  EXPECT_FALSE(std::filesystem::exists(BackupFile()));
 }
 
 struct BackupFault {
@@ -155,15 +164,15 @@ class BackupFaultTest : public DeviceContactsBackupTest,
 
 TEST_P(BackupFaultTest, FailedBackupSaysSoAndKeepsThePreviousFile) {
   const BackupFault& fault = GetParam();
-  WriteFileBytes(Commands().BackupFile(), "previous backup");
+  WriteFileBytes(BackupFile(), "previous backup");
   ASSERT_TRUE(Store().Apply({false, std::nullopt, {MakeContact("Ann", "Lee")}}));
   registry::WriteDword(registry::Hive::kCurrentUser, device::kAppKey, "AgentTimeout", 1);
   options_.agent_timeout = ProgramBackupOptions().agent_timeout;
   SetFault(fault.fault, fault.value);
 
-  EXPECT_EQ(Commands().Backup(), fault.result);
+  EXPECT_EQ(Backup(), fault.result);
 
-  EXPECT_EQ(ReadFileBytes(Commands().BackupFile()), "previous backup");
+  EXPECT_EQ(ReadFileBytes(BackupFile()), "previous backup");
   EXPECT_THAT(prompt_.Texts(), ElementsAre(std::string(fault.message)));
   EXPECT_FALSE(progress_.open);
 }
@@ -181,10 +190,10 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(DeviceContactsBackupTest, RestorePutsTheBackedUpContactsBack) {
   ASSERT_TRUE(
       Store().Apply({false, std::nullopt, {MakeContact("Ann", "Lee"), MakeContact("Bo", "Ng")}}));
-  ASSERT_EQ(Commands().Backup(), DeviceBackupResult::kDone);
+  ASSERT_EQ(Backup(), DeviceBackupResult::kDone);
   ASSERT_TRUE(Store().Apply({true, std::nullopt, {MakeContact("New", "Comer")}}));
 
-  EXPECT_EQ(Commands().Restore(), DeviceBackupResult::kDone);
+  EXPECT_EQ(Restore(), DeviceBackupResult::kDone);
 
   EXPECT_THAT(StoredNames(), ElementsAre("Ann Lee", "Bo Ng"));
   EXPECT_THAT(prompt_.Texts(),
@@ -195,14 +204,14 @@ TEST_F(DeviceContactsBackupTest, RestorePutsTheBackedUpContactsBack) {
 
 TEST_F(DeviceContactsBackupTest, RestoreWithoutBackupSaysSoEvenWithoutHandheld) {
   ASSERT_TRUE(handheld::DetachHandheld());
-  EXPECT_EQ(Commands().Restore(), DeviceBackupResult::kNoBackup);
+  EXPECT_EQ(Restore(), DeviceBackupResult::kNoBackup);
   EXPECT_THAT(prompt_.Texts(), ElementsAre(std::string(kRestoreNoBackup)));
 }
 
 TEST_F(DeviceContactsBackupTest, RestoreWithoutHandheldAsksForIt) {
-  ASSERT_EQ(Commands().Backup(), DeviceBackupResult::kDone);
+  ASSERT_EQ(Backup(), DeviceBackupResult::kDone);
   ASSERT_TRUE(handheld::DetachHandheld());
-  EXPECT_EQ(Commands().Restore(), DeviceBackupResult::kNoDevice);
+  EXPECT_EQ(Restore(), DeviceBackupResult::kNoDevice);
   EXPECT_EQ(prompt_.Texts().back(), kRestoreNoDevice);
 }
 
@@ -212,13 +221,13 @@ class RestoreFaultTest : public DeviceContactsBackupTest,
 TEST_P(RestoreFaultTest, FailedRestoreSaysWhatFailed) {
   const BackupFault& fault = GetParam();
   ASSERT_TRUE(Store().Apply({false, std::nullopt, {MakeContact("Ann", "Lee")}}));
-  ASSERT_EQ(Commands().Backup(), DeviceBackupResult::kDone);
+  ASSERT_EQ(Backup(), DeviceBackupResult::kDone);
   ASSERT_TRUE(Store().Apply({true, std::nullopt, {MakeContact("Stay", "Put")}}));
   registry::WriteDword(registry::Hive::kCurrentUser, device::kAppKey, "AgentTimeout", 1);
   options_.agent_timeout = ProgramBackupOptions().agent_timeout;
   SetFault(fault.fault, fault.value);
 
-  EXPECT_EQ(Commands().Restore(), fault.result);
+  EXPECT_EQ(Restore(), fault.result);
 
   EXPECT_EQ(prompt_.Texts().back(), fault.message);
   EXPECT_NE(prompt_.Texts().back(), kBackupRestored);

@@ -15,7 +15,7 @@
 #include "db/memory_result_set.h"
 #include "db/statements.h"
 #include "db/type_codes.h"
-#include "desktop/backup_restore_dialog.h"
+#include "desktop/restore_contents_dialog.h"
 #include "desktop/categories_dialog.h"
 #include "desktop/category_name_dialog.h"
 #include "desktop/device_contacts_backup_progress.h"
@@ -179,7 +179,7 @@ TEST_P(DialogWindowsTest, RenameDialogKeepsTheCurrentNameRefused) {
   EXPECT_EQ(record.prof_name, "Family");
 }
 
-TEST_P(DialogWindowsTest, BackupRestoreDialogShowsBothGrids) {
+TEST_P(DialogWindowsTest, RestoreContentsDialogShowsBothGrids) {
   MustRun("CREATE TABLE People (Name VARCHAR(40) NOT NULL, Phone VARCHAR(20), Age INTEGER)");
   MustRun("INSERT INTO People VALUES ('Ann Lee', '555-0100', 31)");
   MustRun("INSERT INTO People VALUES ('Bo Ng', '555-0101', 42)");
@@ -202,7 +202,7 @@ TEST_P(DialogWindowsTest, BackupRestoreDialogShowsBothGrids) {
   record.query = "Select Name,Phone,Age from People";
   BackupRestoreModel model(connection_, app.path(), record);
   {
-    BackupRestoreDialog dialog(model);
+    RestoreContentsDialog dialog(model);
     EXPECT_EQ(dialog.windowTitle(), "Friends");
     EXPECT_EQ(dialog.current_rows()->rowCount(), 2);
     EXPECT_EQ(dialog.backup_rows()->rowCount(), 3);

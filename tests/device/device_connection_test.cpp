@@ -7,7 +7,7 @@
 #include "device/desktop_settings.h"
 #include "device/device_agent.h"
 #include "device/device_files.h"
-#include "platform/handheld/device_registry.h"
+#include "handheld/store/device_registry.h"
 #include "platform/registry/registry.h"
 #include "tests/device/emulated_handheld.h"
 #include "tests/device/recording_report.h"

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/handheld/attachment.h"
-#include "platform/handheld/handheld_layout.h"
+#include "handheld/store/attachment.h"
+#include "handheld/store/handheld_layout.h"
 #include "tests/support/temp_dir.h"
 
 namespace velmora::testing {

@@ -1,9 +1,9 @@
 // The handheld's contacts store, its category rules and its date texts.
-#include "platform/handheld/contact_store.h"
+#include "handheld/store/contact_store.h"
 
 #include <gtest/gtest.h>
 
-#include "platform/handheld/handheld_layout.h"
+#include "handheld/store/handheld_layout.h"
 #include "tests/support/temp_dir.h"
 
 namespace velmora::handheld {

@@ -1,5 +1,5 @@
 // Device paths mapped onto a handheld's files/ folder.
-#include "platform/handheld/device_path.h"
+#include "handheld/store/device_path.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // velmora-device: its commands, the CSV form of contacts and the Windows command-line rules of
 // the registered connection commands.
-#include "platform/velmora-device/tool.h"
+#include "handheld/velmora-device/tool.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -10,11 +10,11 @@
 #include <cstdio>
 #include <sstream>
 
-#include "platform/handheld/attachment.h"
-#include "platform/handheld/contact_store.h"
+#include "handheld/store/attachment.h"
+#include "handheld/store/contact_store.h"
 #include "platform/registry/registry.h"
-#include "platform/velmora-device/command_line.h"
-#include "platform/velmora-device/contacts_csv.h"
+#include "handheld/velmora-device/command_line.h"
+#include "handheld/velmora-device/contacts_csv.h"
 #include "tests/support/temp_dir.h"
 
 namespace velmora::device_tool {

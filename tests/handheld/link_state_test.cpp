@@ -1,5 +1,5 @@
 // The fault switches and the byte count of the link.
-#include "platform/handheld/link_state.h"
+#include "handheld/store/link_state.h"
 
 #include <gtest/gtest.h>
 

@@ -9,7 +9,7 @@
 #include "installer/installer_state.h"
 #include "installer/script_ids.h"
 #include "platform/registry/registry.h"
-#include "platform/velmora-device/command_line.h"
+#include "handheld/velmora-device/command_line.h"
 #include "tests/installer/install_world.h"
 
 namespace velmora::installer {

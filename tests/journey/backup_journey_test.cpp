@@ -7,7 +7,7 @@
 
 #include <gtest/gtest.h>
 
-#include "desktop/backup_restore_dialog.h"
+#include "desktop/restore_contents_dialog.h"
 #include "desktop/commands.h"
 #include "desktop/grid/result_set_table_model.h"
 #include "profile/sync_settings.h"
@@ -84,7 +84,7 @@ TEST(BackupJourney, ATableOverwrittenByTheConduitIsRestoredFromItsBackup) {
   world.SelectProfile(choices.name);
   long backup_rows = -1;
   world.dialogs = [&](QDialog& dialog) {
-    auto* restore = dynamic_cast<desktop::BackupRestoreDialog*>(&dialog);
+    auto* restore = dynamic_cast<desktop::RestoreContentsDialog*>(&dialog);
     if (restore == nullptr) return static_cast<int>(QDialog::Rejected);
     backup_rows = restore->backup_rows()->rowCount();
     world.prompt().QueueAnswer(prompt::Answer::kYes);

@@ -13,7 +13,7 @@
 #include "desktop/commands.h"
 #include "desktop/profile_view.h"
 #include "desktop/properties_view.h"
-#include "platform/handheld/attachment.h"
+#include "handheld/store/attachment.h"
 #include "platform/registry/registry.h"
 #include "profile/sync_settings.h"
 #include "tests/journey/journey_world.h"

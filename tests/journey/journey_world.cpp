@@ -20,7 +20,7 @@
 #include "desktop/sync_property_page.h"
 #include "desktop/sync_type_page.h"
 #include "platform/filedb/csv_reader.h"
-#include "platform/handheld/attachment.h"
+#include "handheld/store/attachment.h"
 #include "platform/registry/registry.h"
 #include "platform/text/utf.h"
 #include "profile/sync_settings.h"

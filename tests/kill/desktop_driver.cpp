@@ -6,7 +6,7 @@
 #include <string>
 
 #include "db/connection.h"
-#include "desktop/device_contacts_backup.h"
+#include "desktop/backup_device_contacts.h"
 #include "desktop/table_restore.h"
 #include "device/device_connection.h"
 #include "device/rapi_library.h"
@@ -27,7 +27,7 @@ int Backup(const std::string& app_folder) {
   desktop::DeviceBackupOptions options = desktop::ProgramBackupOptions();
   options.export_pause = std::chrono::milliseconds(0);
   const desktop::DeviceBackupResult result =
-      desktop::DeviceContactsBackup(rapi, app_folder, options, nullptr).Backup();
+      desktop::BackupDeviceContactsFromDesktop(rapi, app_folder, options, nullptr).Run();
   device::EndDeviceConnection(rapi);
   if (result != desktop::DeviceBackupResult::kDone) {
     std::cerr << "backup failed (" << static_cast<int>(result) << ")\n";

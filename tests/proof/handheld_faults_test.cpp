@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "device/device_agent.h"
-#include "platform/handheld/handheld_layout.h"
+#include "handheld/store/handheld_layout.h"
 #include "profile/sync_settings.h"
 #include "tests/conduit/conduit_world.h"
 

@@ -7,7 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "installer/file_copy.h"
-#include "platform/handheld/handheld_layout.h"
+#include "handheld/store/handheld_layout.h"
 #include "profile/sync_settings.h"
 #include "tests/conduit/conduit_world.h"
 

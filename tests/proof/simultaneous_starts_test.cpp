@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/handheld/attachment.h"
-#include "platform/handheld/handheld_layout.h"
+#include "handheld/store/attachment.h"
+#include "handheld/store/handheld_layout.h"
 #include "platform/registry/registry.h"
 #include "profile/sync_settings.h"
 #include "tests/conduit/conduit_world.h"

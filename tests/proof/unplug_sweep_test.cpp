@@ -19,9 +19,9 @@
 
 #include "conduit/backups.h"
 #include "device/device_agent.h"
-#include "platform/handheld/attachment.h"
-#include "platform/handheld/device_registry.h"
-#include "platform/handheld/link_state.h"
+#include "handheld/store/attachment.h"
+#include "handheld/store/device_registry.h"
+#include "handheld/store/link_state.h"
 #include "profile/profile_store.h"
 #include "profile/sync_settings.h"
 #include "tests/conduit/conduit_world.h"
