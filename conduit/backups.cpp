@@ -93,7 +93,7 @@ bool BackupCustomDatabase(RunContext& context, const profile::ProfileRecord& pro
   std::filesystem::create_directories(newest.parent_path(), error);
   db::OdbcResultSet rows;
   CutLog cuts(context);
-  bool written = rows.Open(custom_db, "SELECT * FROM " + table_in_statement);
+  bool written = rows.OpenForward(custom_db, "SELECT * FROM " + table_in_statement);
   if (!written) {
     context.Log("\r\n\t\t" + rows.ErrorReport());
   } else if (rows.RowCount() > transfer::kPdbMaxRecords) {

@@ -4,9 +4,10 @@
 #pragma once
 
 #include "conduit/run_context.h"
+#include "conduit/run_plan.h"
 
 namespace velmora::conduit {
 
-void SendCategoryList(RunContext& context, long prof_id);
+void SendCategoryList(RunContext& context, const RunPlan& plan);
 
 }  // namespace velmora::conduit

@@ -187,7 +187,7 @@ RunContext ConduitSession::MakeContext() {
 
 void ConduitSession::AskForDeviceBackup() {
   profile::ProfileStore store(profile_db_);
-  if (store.CountOverwritingProfilesOfUser(owner_) <= 0) return;
+  if (store.CountOverwritingProfilesOfUser(owner_).value_or(0) <= 0) return;
   if (!prompt::AskYesNo(kBackupQuestion, kCaption)) return;
   observer_.StatusChanged("Taking Backup of Pocket PC Contacts.....");
   // The backup is not part of a profile run: its failures are reported here, not by the flag.
@@ -249,7 +249,6 @@ void ConduitSession::Work() {
 }
 
 void ConduitSession::RunTickedProfiles(RunContext& context, std::vector<long>& went_through) {
-  profile::ProfileStore store(profile_db_);
   for (std::size_t r = 0;; ++r) {
     profile::ProfileRecord listed;
     {
@@ -260,20 +259,21 @@ void ConduitSession::RunTickedProfiles(RunContext& context, std::vector<long>& w
     }
     if (abort_.load()) break;
     // Settings saved in the desktop manager since the list was filled are the ones that run.
-    std::optional<profile::ProfileRecord> profile = store.Profile(listed.prof_id);
-    if (!profile) {
+    std::optional<RunPlan> plan = ReadRunPlan(profile_db_, listed.prof_id);
+    if (!plan) {
       Log(QuotedPair(listed.prof_name, "is no longer in the profile database"));
       continue;
     }
-    if (device_backup_failed_ && profile->sync_type == profile::kDesktopOverwritesDevice) {
+    const profile::ProfileRecord& profile = plan->profile;
+    if (device_backup_failed_ && profile.sync_type == profile::kDesktopOverwritesDevice) {
       context.BeginProfile();
       context.SetRunError();
-      Log(QuotedPair(profile->prof_name,
+      Log(QuotedPair(profile.prof_name,
                      "Not run: without the backup of the Pocket PC contacts it would overwrite "
                      "them"));
       continue;
     }
-    if (RunProfile(context, *profile)) went_through.push_back(profile->prof_id);
+    if (RunProfile(context, *plan)) went_through.push_back(profile.prof_id);
   }
 }
 

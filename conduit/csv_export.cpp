@@ -3,7 +3,6 @@
 #include "conduit/device_export.h"
 #include "platform/text/utf.h"
 #include "profile/field_catalogue.h"
-#include "profile/profile_store.h"
 #include "transfer/atomic_file.h"
 
 namespace velmora::conduit {
@@ -71,16 +70,14 @@ transfer::PimPositionSlots CsvFieldsOf(std::string_view export_bytes, long recor
   return fields;
 }
 
-void WriteCsvExport(RunContext& context, const profile::ProfileRecord& profile,
-                    const DeviceExport& pim) {
+void WriteCsvExport(RunContext& context, const RunPlan& plan, const DeviceExport& pim) {
   const long records = pim.records;
   const std::filesystem::path file = context.AppFolder() / kCsvExportFile;
   context.Log("\r\n\tImporting Records from Pocket PC...");
   std::optional<std::string> category;
-  if (profile.HasCategory()) {
+  if (plan.profile.HasCategory()) {
     context.Log("\r\n\t Single Category Mode");
-    profile::ProfileStore store(context.ProfileDb());
-    category = store.CategoryNameOf(profile.prof_id);
+    category = CategoryName(plan);
     context.Log("\r\n\t Category : " + *category);
   }
   // The new export replaces the previous one only once it is whole.
@@ -107,9 +104,9 @@ void WriteCsvExport(RunContext& context, const profile::ProfileRecord& profile,
   context.Log("\r\n\tImported Successfully.");
 }
 
-void RunCsvExport(RunContext& context, const profile::ProfileRecord& profile) {
-  std::optional<DeviceExport> pim = FetchDeviceExport(context, profile, false);
-  if (pim) WriteCsvExport(context, profile, *pim);
+void RunCsvExport(RunContext& context, const RunPlan& plan) {
+  std::optional<DeviceExport> pim = FetchDeviceExport(context, plan, false);
+  if (pim) WriteCsvExport(context, plan, *pim);
   // The copy holds every contact of the handheld; none stays behind in the work folder.
   std::error_code ignored;
   std::filesystem::remove(DesktopExportPath(context), ignored);

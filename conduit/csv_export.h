@@ -10,7 +10,7 @@
 
 #include "conduit/device_export.h"
 #include "conduit/run_context.h"
-#include "profile/profile_record.h"
+#include "conduit/run_plan.h"
 #include "transfer/pim_reader.h"
 
 namespace velmora::conduit {
@@ -24,7 +24,7 @@ std::string CsvLine(const transfer::PimPositionSlots& fields,
                     const std::optional<std::string>& profile_category);
 
 // Fetches the export and writes the CSV file.
-void RunCsvExport(RunContext& context, const profile::ProfileRecord& profile);
+void RunCsvExport(RunContext& context, const RunPlan& plan);
 
 // The 46 columns of record `record` by field code, as the CSV file shows them: a text as read
 // (empty when the record lacks it), a date as month/day/year or a single blank. A record that
@@ -32,7 +32,6 @@ void RunCsvExport(RunContext& context, const profile::ProfileRecord& profile);
 transfer::PimPositionSlots CsvFieldsOf(std::string_view export_bytes, long record);
 
 // Writes the CSV file from a checked export.
-void WriteCsvExport(RunContext& context, const profile::ProfileRecord& profile,
-                    const DeviceExport& pim);
+void WriteCsvExport(RunContext& context, const RunPlan& plan, const DeviceExport& pim);
 
 }  // namespace velmora::conduit

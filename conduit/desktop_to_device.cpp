@@ -13,7 +13,6 @@
 #include "device/device_agent.h"
 #include "device/device_files.h"
 #include "platform/prompt/prompt.h"
-#include "profile/profile_store.h"
 #include "profile/sync_settings.h"
 #include "transfer/pdb_format.h"
 #include "transfer/pdb_reader.h"
@@ -83,11 +82,12 @@ std::vector<std::string> ResultColumnNames(const std::vector<std::string>& names
 }
 
 // The mapped columns of the result in result order, under their device field names.
-std::vector<transfer::PdbColumnChoice> MappedColumns(const MappingPlan& plan, db::ResultSet& rows,
-                                                     const std::vector<std::string>& columns) {
+std::vector<transfer::PdbColumnChoice> MappedColumns(
+    const std::vector<profile::TypedMapping>& mappings, db::ResultSet& rows,
+    const std::vector<std::string>& columns) {
   std::vector<transfer::PdbColumnChoice> chosen;
   for (std::size_t column = 0; column < columns.size(); ++column) {
-    const profile::TypedMapping* mapping = FindMapping(plan, columns[column]);
+    const profile::TypedMapping* mapping = FindMapping(mappings, columns[column]);
     if (mapping == nullptr) continue;
     const int index = static_cast<int>(column);
     if (!transfer::PdbCodeForColumnType(rows.ColumnType(index))) continue;
@@ -120,26 +120,27 @@ bool MakeFolderOf(RunContext& context, const std::filesystem::path& target) {
 
 enum class Generated { kWritten, kFailed, kNothingToSend };
 
-Generated GeneratePdb(RunContext& context, const profile::ProfileRecord& profile,
-                      db::Connection& custom_db, db::OdbcResultSet& rows,
-                      const std::filesystem::path& target) {
-  profile::ProfileStore store(context.ProfileDb());
-  std::string table_text = store.TableName(profile.prof_id);
-  if (table_text == profile::kTableNameReadFailed) table_text.clear();
-  const std::vector<std::string> names = BuildColumnNameList(custom_db, table_text);
+Generated GeneratePdb(RunContext& context, const RunPlan& plan, db::Connection& custom_db,
+                      db::OdbcResultSet& rows, const std::filesystem::path& target) {
+  const profile::ProfileRecord& profile = plan.profile;
+  const std::vector<std::string> names = BuildColumnNameList(custom_db, plan.table_text);
   const std::vector<std::string> result_columns = ResultColumnNames(names, rows);
-  const MappingPlan plan = ReadMappingPlan(context.ProfileDb(), profile.prof_id);
-  if (!CheckMappingAgainstColumns(context, plan, result_columns)) return Generated::kNothingToSend;
-  const std::vector<transfer::PdbColumnChoice> columns = MappedColumns(plan, rows, result_columns);
+  const std::vector<profile::TypedMapping> matched =
+      CheckMappingAgainstColumns(context, NamedRows(plan.mapping), result_columns,
+                                 ColumnSource{ColumnSource::Kind::kQuery, ""});
+  if (matched.empty()) return Generated::kNothingToSend;
+  const std::vector<transfer::PdbColumnChoice> columns =
+      MappedColumns(matched, rows, result_columns);
   if (columns.empty()) {
     context.SetRunError();
     context.Log("\r\n\tNo mapped column has a type the handheld can take: nothing is transferred");
     return Generated::kNothingToSend;
   }
   if (!MakeFolderOf(context, target)) return Generated::kFailed;
-  TransferLog log(context, rows, result_columns, plan.slot_count);
+  const long slot_count = SlotCount(plan.mapping);
+  TransferLog log(context, rows, result_columns, slot_count);
   bool written = transfer::WriteTransferPdb(rows, target, profile.prof_name,
-                                            static_cast<int>(plan.slot_count), columns, &log);
+                                            static_cast<int>(slot_count), columns, &log);
   log.EndColumnList();
   if (!written) {
     context.Log("\r\n\t Erorr Creating PDB : " + target.string());
@@ -162,13 +163,14 @@ std::filesystem::path TransferFilePath(const RunContext& context, std::string_vi
   return context.WorkFolder() / "Update" / (SafeFileNamePart(prof_name) + ".pdb");
 }
 
-void RunDesktopToDevice(RunContext& context, const profile::ProfileRecord& profile,
-                        db::Connection& custom_db, db::OdbcResultSet& rows) {
+void RunDesktopToDevice(RunContext& context, const RunPlan& plan, db::Connection& custom_db,
+                        db::OdbcResultSet& rows) {
+  const profile::ProfileRecord& profile = plan.profile;
   context.Log(QuotedPair("Generating PDB", profile.prof_name));
   context.Status("Transfering Contacts to Pocket PC...");
   std::filesystem::path target = TransferFilePath(context, profile.prof_name);
   std::error_code ignored;
-  switch (GeneratePdb(context, profile, custom_db, rows, target)) {
+  switch (GeneratePdb(context, plan, custom_db, rows, target)) {
     case Generated::kWritten:
       break;
     case Generated::kNothingToSend:
@@ -178,7 +180,7 @@ void RunDesktopToDevice(RunContext& context, const profile::ProfileRecord& profi
       context.Log(QuotedLine("Problem in Generating the PDB"));
       return;
   }
-  SendCategoryList(context, profile.prof_id);
+  SendCategoryList(context, plan);
   context.Log(QuotedPair("PDB Generated at ", target.string()));
   context.Log(QuotedLine("Copying PDB from Desktop to Device"));
   if (!device::CopyFileToDevice(context.Rapi(), target, kDeviceTransferPath, context.Report())) {

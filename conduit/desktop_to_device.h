@@ -5,7 +5,7 @@
 #pragma once
 
 #include "conduit/run_context.h"
-#include "profile/profile_record.h"
+#include "conduit/run_plan.h"
 
 namespace velmora::db {
 class Connection;
@@ -17,7 +17,7 @@ namespace velmora::conduit {
 // The transfer file: work folder + "Update/" + profile name + ".pdb".
 std::filesystem::path TransferFilePath(const RunContext& context, std::string_view prof_name);
 
-void RunDesktopToDevice(RunContext& context, const profile::ProfileRecord& profile,
-                        db::Connection& custom_db, db::OdbcResultSet& rows);
+void RunDesktopToDevice(RunContext& context, const RunPlan& plan, db::Connection& custom_db,
+                        db::OdbcResultSet& rows);
 
 }  // namespace velmora::conduit

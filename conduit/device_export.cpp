@@ -73,13 +73,12 @@ std::optional<DeviceExport> CheckedExport(RunContext& context,
   return out;
 }
 
-std::optional<DeviceExport> FetchDeviceExport(RunContext& context,
-                                              const profile::ProfileRecord& profile,
+std::optional<DeviceExport> FetchDeviceExport(RunContext& context, const RunPlan& plan,
                                               bool statement_form) {
   context.Log("\r\n\r\n\tDEVICE SIDE::");
   context.Log("\r\n\tOpening Device side Application");
   context.Status("Executing Pocket PC side Application...");
-  SendCategoryList(context, profile.prof_id);
+  SendCategoryList(context, plan);
   AgentOutcome outcome = RunAgent(context, device::kAgentExport);
   if (outcome == AgentOutcome::kNotStarted) {
     context.Log(QuotedLine("Problem in invoking device side application"));
@@ -94,7 +93,7 @@ std::optional<DeviceExport> FetchDeviceExport(RunContext& context,
   // or an earlier one: nothing of it is taken.
   if (outcome == AgentOutcome::kTimedOut || outcome == AgentOutcome::kFailed) return std::nullopt;
 
-  context.Log("\r\n\tOpening PIM database \"" + profile.prof_name + "\"");
+  context.Log("\r\n\tOpening PIM database \"" + plan.profile.prof_name + "\"");
   context.Status("Importing Contacts to Desktop..., Please wait");
   if (context.Settings().export_pause.count() > 0) {
     std::this_thread::sleep_for(context.Settings().export_pause);

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "conduit/run_context.h"
-#include "profile/profile_record.h"
+#include "conduit/run_plan.h"
 
 namespace velmora::conduit {
 
@@ -41,8 +41,7 @@ std::optional<DeviceExport> CheckedExport(RunContext& context,
 // The steps up to the record count for a device-to-desktop or CSV profile; the checked export,
 // or none when it could not be fetched or is damaged (logged, and the run error flag set).
 // `statement_form` selects the statement writer's status texts.
-std::optional<DeviceExport> FetchDeviceExport(RunContext& context,
-                                              const profile::ProfileRecord& profile,
+std::optional<DeviceExport> FetchDeviceExport(RunContext& context, const RunPlan& plan,
                                               bool statement_form);
 
 }  // namespace velmora::conduit

@@ -5,6 +5,7 @@
 
 #include "conduit/backups.h"
 #include "conduit/device_export.h"
+#include "conduit/mapping_plan.h"
 #include "conduit/value_cuts.h"
 #include "conduit/writer_values.h"
 #include "db/connection.h"
@@ -18,7 +19,6 @@
 #include "db/transaction.h"
 #include "db/type_codes.h"
 #include "platform/text/utf.h"
-#include "profile/profile_store.h"
 #include "profile/sync_settings.h"
 #include "transfer/pim_reader.h"
 
@@ -242,8 +242,9 @@ bool WriteWithCursor(RunContext& context, db::Connection& custom_db, const RunTa
 
 // The table the run writes to and the mapped columns it has; none when nothing may be written
 // (logged, run error flag set).
-std::optional<RunTarget> ResolveTarget(RunContext& context, const profile::ProfileRecord& profile,
+std::optional<RunTarget> ResolveTarget(RunContext& context, const RunPlan& plan,
                                        db::Connection& custom_db) {
+  const profile::ProfileRecord& profile = plan.profile;
   RunTarget target;
   target.bare_names = profile.connection_type == profile::kMySqlKind;
   std::optional<std::string> table = TargetTableName(profile.query);
@@ -268,31 +269,13 @@ std::optional<RunTarget> ResolveTarget(RunContext& context, const profile::Profi
     columns.push_back(ColumnNameWithoutPrefix(rows.ColumnName(j)));
   rows.Close();
 
-  profile::ProfileStore store(context.ProfileDb());
-  target.mapped_count = std::max(0L, store.MappedFieldCountForConduit(profile.prof_id));
-  target.logged = store.MappingWithTypes(profile.prof_id);
-  if (target.logged.size() > static_cast<std::size_t>(target.mapped_count)) {
-    target.logged.resize(static_cast<std::size_t>(target.mapped_count));
-  }
-  for (profile::TypedMapping& mapping : target.logged) {
-    mapping.db_field_name = db::BareIdentifier(mapping.db_field_name);
-    if (std::find(columns.begin(), columns.end(), mapping.db_field_name) != columns.end()) {
-      target.mappings.push_back(mapping);
-      target.mapped_fields.push_back(mapping.field_name);
-      continue;
-    }
-    const bool too_long = text::Utf8ToUtf16(mapping.db_field_name).size() >= 130;
-    context.Log(
-        ColumnLeftOutLine(mapping.db_field_name, too_long ? "its name is longer than 129 characters"
-                                                          : "the table has no such column"));
-  }
-  if (target.mappings.empty()) {
-    context.SetRunError();
-    context.Log(target.logged.empty()
-                    ? std::string("\r\n\tThe profile maps no column: nothing is written.")
-                    : "\r\n\tNo mapped column is in the table " + target.table +
-                          ": nothing is written.");
-    return std::nullopt;
+  target.mapped_count = std::max(0L, plan.mapping.named_count.value_or(0));
+  target.logged = CountedRows(plan.mapping);
+  target.mappings = CheckMappingAgainstColumns(
+      context, target.logged, columns, ColumnSource{ColumnSource::Kind::kTable, target.table});
+  if (target.mappings.empty()) return std::nullopt;
+  for (const profile::TypedMapping& mapping : target.mappings) {
+    target.mapped_fields.push_back(mapping.field_name);
   }
   return target;
 }
@@ -344,10 +327,11 @@ void WriteRows(RunContext& context, const profile::ProfileRecord& profile,
 
 }  // namespace
 
-void RunDeviceToDesktop(RunContext& context, const profile::ProfileRecord& profile,
-                        db::Connection& custom_db, DesktopWriter writer, bool query_ran) {
+void RunDeviceToDesktop(RunContext& context, const RunPlan& plan, db::Connection& custom_db,
+                        DesktopWriter writer, bool query_ran) {
+  const profile::ProfileRecord& profile = plan.profile;
   const bool overwrite = profile.sync_type == profile::kDeviceOverwritesDesktop;
-  std::optional<RunTarget> target = ResolveTarget(context, profile, custom_db);
+  std::optional<RunTarget> target = ResolveTarget(context, plan, custom_db);
   if (!target) return;
   // Rows are deleted only when the profile's query ran and every one of them is in the backup.
   if (overwrite && !query_ran) {
@@ -358,7 +342,7 @@ void RunDeviceToDesktop(RunContext& context, const profile::ProfileRecord& profi
   // The export is checked before the backup is taken, so that a damaged one leaves the
   // backup generations as they were too.
   std::optional<DeviceExport> pim =
-      FetchDeviceExport(context, profile, writer == DesktopWriter::kStatement);
+      FetchDeviceExport(context, plan, writer == DesktopWriter::kStatement);
   if (!pim) return;
   context.Status("Taking Backup...");
   const bool backed_up = BackupCustomDatabase(context, profile, custom_db, target->quoted_table);

@@ -5,7 +5,7 @@
 #pragma once
 
 #include "conduit/run_context.h"
-#include "profile/profile_record.h"
+#include "conduit/run_plan.h"
 
 namespace velmora::db {
 class Connection;
@@ -18,7 +18,7 @@ enum class DesktopWriter { kStatement, kCursor };
 // Resolves the table and the mapping, takes the table backup, then fetches and writes the
 // device contacts. `query_ran` tells whether the profile's query could be opened: without it,
 // and without a whole backup, no row is deleted.
-void RunDeviceToDesktop(RunContext& context, const profile::ProfileRecord& profile,
-                        db::Connection& custom_db, DesktopWriter writer, bool query_ran);
+void RunDeviceToDesktop(RunContext& context, const RunPlan& plan, db::Connection& custom_db,
+                        DesktopWriter writer, bool query_ran);
 
 }  // namespace velmora::conduit

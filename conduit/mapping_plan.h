@@ -1,9 +1,11 @@
-// The field mapping of one profile run, read once from the profile database: every mapped
-// desktop column (made bare, whether the profile stored it bare or between double quotes) with
+// The field mapping of one profile run, read once from the profile database: every mapping row
+// (its column name made bare, whether the profile stored it bare or between double quotes) with
 // its device field and stored type, and the check of that mapping against the columns that the
-// run's query delivers. Used by the desktop-to-device and the device-to-desktop runs.
+// run delivers (the query's result columns) or writes (the table's columns). Used by the
+// desktop-to-device and the device-to-desktop runs.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -18,11 +20,12 @@ class Connection;
 namespace velmora::conduit {
 
 struct MappingPlan {
-  // Mapping rows with a column name, in the order the store gives them; names are bare.
+  // Every mapping row of the profile in the order the store gives them; names are bare (a row
+  // without a column name keeps its empty name).
   std::vector<profile::TypedMapping> rows;
-  // The number of value slots a transfer record reserves: every mapping row that names a
-  // column, also one whose device field is not in the catalogue.
-  long slot_count = 0;
+  // The store's count of mapping rows that name a column (also those whose device field is not
+  // in the catalogue); none when it could not be read.
+  std::optional<long> named_count;
 };
 
 // A mapped column name as stored, made bare: a name between double quotes loses them, and a
@@ -33,17 +36,32 @@ std::string BareColumnName(std::string_view stored);
 // An empty plan when the profile has no mapping rows or they cannot be read.
 MappingPlan ReadMappingPlan(db::Connection& profile_db, long prof_id);
 
-// The first mapping row of the bare column name `column`; null when none maps it.
-const profile::TypedMapping* FindMapping(const MappingPlan& plan, std::string_view column);
+// The rows that name a column, in plan order (what the desktop-to-device run maps).
+std::vector<profile::TypedMapping> NamedRows(const MappingPlan& plan);
+// The number of value slots a transfer record reserves: every mapping row that names a column,
+// also one whose device field is not in the catalogue.
+long SlotCount(const MappingPlan& plan);
+// The first n rows of the plan, n being the count of rows that name a column (what the
+// device-to-desktop run logs and writes); none when that count cannot be read.
+std::vector<profile::TypedMapping> CountedRows(const MappingPlan& plan);
 
-// The mapped names that are not among `columns` (bare names), each once, in plan order.
-std::vector<std::string> UnmatchedNames(const MappingPlan& plan,
-                                        const std::vector<std::string>& columns);
+// Where the columns a mapping is checked against come from; it decides the wording of the log.
+struct ColumnSource {
+  enum class Kind { kQuery, kTable };
+  Kind kind = Kind::kQuery;
+  std::string table;  // the table's name, for kTable
+};
 
-// Checks the plan against the columns the query delivers before anything is sent or written:
-// logs each mapped name that matches no column. When the plan is empty or not one mapped name
-// matches, logs that the profile moves nothing, sets the run error flag and returns false.
-bool CheckMappingAgainstColumns(RunContext& context, const MappingPlan& plan,
-                                const std::vector<std::string>& columns);
+// Checks mapping rows against the columns the run delivers or writes, before anything is sent
+// or written: logs each mapped name that matches no column (once). Returns the rows whose
+// column is among `columns`, in the order given. When there are no rows or not one matches,
+// logs that the profile moves nothing, sets the run error flag and returns none.
+std::vector<profile::TypedMapping> CheckMappingAgainstColumns(
+    RunContext& context, const std::vector<profile::TypedMapping>& rows,
+    const std::vector<std::string>& columns, const ColumnSource& source);
+
+// The first row mapping the bare column name `column`; null when none maps it.
+const profile::TypedMapping* FindMapping(const std::vector<profile::TypedMapping>& rows,
+                                         std::string_view column);
 
 }  // namespace velmora::conduit

@@ -38,22 +38,22 @@ void LogQueryFailure(RunContext& context, const db::OdbcResultSet& rows) {
               rows.ErrorReport());
 }
 
-void RunOnCustomDatabase(RunContext& context, const profile::ProfileRecord& profile,
-                         db::Connection& custom_db) {
+void RunOnCustomDatabase(RunContext& context, const RunPlan& plan, db::Connection& custom_db) {
+  const profile::ProfileRecord& profile = plan.profile;
   db::OdbcResultSet rows;
-  const bool opened = rows.Open(custom_db, profile.query);
+  const bool opened = rows.OpenForward(custom_db, profile.query);
   if (profile::IsDesktopToDevice(profile.sync_type)) {
     if (!opened) {
       LogQueryFailure(context, rows);
       return;
     }
-    RunDesktopToDevice(context, profile, custom_db, rows);
+    RunDesktopToDevice(context, plan, custom_db, rows);
     return;
   }
   if (!opened) LogQueryFailure(context, rows);
   rows.Close();
   const bool statements = custom_db.IsFoxPro() || context.Settings().force_statement_writer;
-  RunDeviceToDesktop(context, profile, custom_db,
+  RunDeviceToDesktop(context, plan, custom_db,
                      statements ? DesktopWriter::kStatement : DesktopWriter::kCursor, opened);
 }
 
@@ -64,7 +64,8 @@ std::string SourceText(const profile::ProfileRecord& profile) {
   return profile.db_dsn;
 }
 
-bool RunProfile(RunContext& context, const profile::ProfileRecord& profile) {
+bool RunProfile(RunContext& context, const RunPlan& plan) {
+  const profile::ProfileRecord& profile = plan.profile;
   context.BeginProfile();
   context.Log("\r\nOpening profile \"" + profile.prof_name + "\"");
   context.Log("\r\n" + std::string(SyncTypeLogLine(profile.sync_type)));
@@ -75,9 +76,11 @@ bool RunProfile(RunContext& context, const profile::ProfileRecord& profile) {
   }
 
   db::Connection custom_db(db::Program::kConduit);
+  // The rows sent to the handheld are read once from the start.
+  custom_db.SetStreamedReads(true);
   custom_db.SetDefaultFolder(text::AsciiUpper(profile.db_path));
   if (profile.sync_type == profile::kExportCsv) {
-    RunCsvExport(context, profile);
+    RunCsvExport(context, plan);
     return context.ProfileWentThrough();
   }
   const std::string source = SourceText(profile);
@@ -94,7 +97,7 @@ bool RunProfile(RunContext& context, const profile::ProfileRecord& profile) {
   context.Status("Connected to Custom Database ");
   if (profile::IsDesktopToDevice(profile.sync_type) ||
       profile::IsDeviceToDesktop(profile.sync_type)) {
-    RunOnCustomDatabase(context, profile, custom_db);
+    RunOnCustomDatabase(context, plan, custom_db);
   }
   // Closing writes a changed dBase table back to its file; a failed write-back fails the run.
   std::string close_error;

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "conduit/run_context.h"
+#include "conduit/run_plan.h"
 #include "profile/profile_record.h"
 
 namespace velmora::conduit {
@@ -13,7 +14,7 @@ namespace velmora::conduit {
 // The data source text: DBPath followed by DBDSN for a file database, DBDSN for a DSN.
 std::string SourceText(const profile::ProfileRecord& profile);
 
-// Runs the profile; true when it went through without a failure.
-bool RunProfile(RunContext& context, const profile::ProfileRecord& profile);
+// Runs the profile as its plan was read; true when it went through without a failure.
+bool RunProfile(RunContext& context, const RunPlan& plan);
 
 }  // namespace velmora::conduit

@@ -4,6 +4,8 @@
 
 #include <initializer_list>
 #include <optional>
+#include <utility>
+#include <vector>
 
 #include "db/data_sources.h"
 #include "db/diagnostics.h"
@@ -67,6 +69,34 @@ DiagRecord RefusalRecord(const std::string& message) {
 bool SafeToRegister(std::string_view temp_dsn, int database_type, std::string_view source) {
   if (database_type == kDatabaseDsn) return IsSafeDataSourceName(source);
   return IsSafeDataSourceName(temp_dsn) && IsSafeAttributeValue(source);
+}
+
+// A connection string value as it stands, or between braces (a closing brace inside doubled)
+// when it holds what would end it or start an attribute of its own. Some drivers take a braced
+// value only where it is needed.
+std::string ConnectValue(std::string_view value) {
+  if (value.find_first_of(";{}=") == std::string_view::npos &&
+      (value.empty() || (value.front() != ' ' && value.back() != ' '))) {
+    return std::string(value);
+  }
+  std::string out = "{";
+  for (const char c : value) {
+    out += c;
+    if (c == '}') out += '}';
+  }
+  return out + "}";
+}
+
+// The connection string of data source `dsn` (a safe name) with `attributes` added; the
+// user name and password only when given, so that those of the data source hold otherwise.
+std::string StreamedConnectText(
+    std::string_view dsn, std::string_view user, std::string_view password,
+    const std::vector<std::pair<std::string, std::string>>& attributes) {
+  std::string text = "DSN=" + std::string(dsn) + ";";
+  if (!user.empty()) text += "UID=" + ConnectValue(user) + ";";
+  if (!password.empty()) text += "PWD=" + ConnectValue(password) + ";";
+  for (const auto& [key, value] : attributes) text += key + "=" + value + ";";
+  return text;
 }
 
 }  // namespace
@@ -169,7 +199,7 @@ bool Connection::ConnectDsn(std::string_view dsn, std::string_view user,
     database_kind_ = kKindMySql;
   }
   data_source_text_ = std::string(dsn);
-  return FinishConnect(dsn, user, password);
+  return FinishConnect(dsn, user, password, description.value_or(""));
 }
 
 bool Connection::ConnectFile(std::string_view temp_dsn, int database_type, std::string_view source,
@@ -199,8 +229,12 @@ bool Connection::ConnectFile(std::string_view temp_dsn, int database_type, std::
       AttributeText(options_, database_type, temp_dsn, source, user, password, default_folder_);
   // The password reaches the driver through the connect call only, so it never rests in the
   // user's data source file.
-  if (!WriteDataSource(temp_dsn, kSqliteDriver,
-                       {{"Database", path}, {"Timeout", std::string(kSqliteBusyTimeout)}})) {
+  std::vector<std::pair<std::string, std::string>> attributes = {
+      {"Database", path}, {"Timeout", std::string(kSqliteBusyTimeout)}};
+  if (streamed_reads_) {
+    for (auto& attribute : StreamedReadAttributes(kSqliteDriver)) attributes.push_back(attribute);
+  }
+  if (!WriteDataSource(temp_dsn, kSqliteDriver, attributes)) {
     *refusal = "[Velmora] could not register the data source " + std::string(temp_dsn);
     last_return_code_ = SQL_ERROR;
     if (stager) stager->Release(database_type, source_s, path, true, nullptr);
@@ -221,13 +255,22 @@ bool Connection::ConnectFile(std::string_view temp_dsn, int database_type, std::
 }
 
 bool Connection::FinishConnect(std::string_view dsn, std::string_view user,
-                               std::string_view password) {
+                               std::string_view password, std::string_view driver) {
   SqlWString w_dsn = ToSqlWide(dsn);
   SqlWString w_user = ToSqlWide(user);
   SqlWString w_password = ToSqlWide(password);
   DataSourceFileLock file_lock(false);
-  last_return_code_ = SQLConnectW(dbc_.get(), Mutable(w_dsn), SQL_NTS, Mutable(w_user), SQL_NTS,
-                                  Mutable(w_password), SQL_NTS);
+  const auto streamed =
+      streamed_reads_ ? StreamedReadAttributes(driver) : decltype(StreamedReadAttributes(driver)){};
+  if (!streamed.empty()) {
+    // The user's own data source is left as it is: the attributes go with this connect only.
+    SqlWString w_text = ToSqlWide(StreamedConnectText(dsn, user, password, streamed));
+    last_return_code_ = SQLDriverConnectW(dbc_.get(), nullptr, Mutable(w_text), SQL_NTS, nullptr, 0,
+                                          nullptr, SQL_DRIVER_NOPROMPT);
+  } else {
+    last_return_code_ = SQLConnectW(dbc_.get(), Mutable(w_dsn), SQL_NTS, Mutable(w_user), SQL_NTS,
+                                    Mutable(w_password), SQL_NTS);
+  }
   if (!Succeeded(last_return_code_)) return false;
   NoteDriverOf(dbc_.get(), dsn);
   return true;

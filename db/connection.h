@@ -119,6 +119,10 @@ class Connection {
   void SetDefaultFolder(std::string_view folder);
   const std::string& DefaultFolder() const { return default_folder_; }
 
+  // Whether the driver streams forward-only results (StreamedReadAttributes) on the next
+  // connect: for a program whose big reads walk a result once from the start.
+  void SetStreamedReads(bool streamed) { streamed_reads_ = streamed; }
+
   // The data source in use is a FoxPro source (with find_foxpro). Cleared at every connect.
   bool IsFoxPro() const { return foxpro_; }
   // The kind of database found by the last connect (kKind...; with find_database_kind).
@@ -132,7 +136,8 @@ class Connection {
   bool ConnectDsn(std::string_view dsn, std::string_view user, std::string_view password);
   bool ConnectFile(std::string_view temp_dsn, int database_type, std::string_view source,
                    std::string_view user, std::string_view password, std::string* refusal);
-  bool FinishConnect(std::string_view dsn, std::string_view user, std::string_view password);
+  bool FinishConnect(std::string_view dsn, std::string_view user, std::string_view password,
+                     std::string_view driver = {});
   void FindDesktopKind(int database_type, std::string_view source);
 
   ConnectionOptions options_;
@@ -151,6 +156,7 @@ class Connection {
   std::string staged_source_;
   std::string staged_path_;
   bool read_only_ = false;
+  bool streamed_reads_ = false;
   // A refusal found before the driver was reached (file of the wrong format, missing file).
   std::string refusal_;
 };

@@ -106,6 +106,17 @@ std::vector<DataSource> ListDataSources() {
   return sources;
 }
 
+std::vector<std::pair<std::string, std::string>> StreamedReadAttributes(
+    std::string_view driver_description) {
+  const auto names = [driver_description](std::string_view engine) {
+    return driver_description.find(engine) != std::string_view::npos;
+  };
+  if (names("SQLite")) return {{"StepAPI", "1"}};
+  if (names("MariaDB") || names("MySQL")) return {{"NO_CACHE", "1"}};
+  if (names("PostgreSQL")) return {{"UseDeclareFetch", "1"}, {"Fetch", "1000"}};
+  return {};
+}
+
 std::optional<std::string> DriverDescriptionOf(std::string_view name) {
   for (DataSource& source : ListDataSources()) {
     if (source.name == name) return std::move(source.description);

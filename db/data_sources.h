@@ -22,6 +22,13 @@ std::vector<DataSource> ListDataSources();
 // The driver description of the data source named exactly `name`; nullopt when absent.
 std::optional<std::string> DriverDescriptionOf(std::string_view name);
 
+// The attributes under which the driver named by `driver_description` streams a forward-only
+// result from its engine, a batch of rows at a time, instead of reading it whole first
+// (SQLite's step-by-step reads, MariaDB's uncached results, psqlODBC's declared cursor fetched
+// in batches); none for another driver. Scrollable results are held as before.
+std::vector<std::pair<std::string, std::string>> StreamedReadAttributes(
+    std::string_view driver_description);
+
 // A text the data source file can hold as one attribute value: no line break and no NUL, which
 // would end the value early or start an attribute of the writer's choosing.
 bool IsSafeAttributeValue(std::string_view value);

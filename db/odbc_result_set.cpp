@@ -3,6 +3,7 @@
 #include <sqlext.h>
 
 #include <algorithm>
+#include <limits>
 
 #include "db/diagnostics.h"
 #include "db/driver_text.h"
@@ -45,6 +46,12 @@ OdbcResultSet::~OdbcResultSet() {
 }
 
 bool OdbcResultSet::SetCursorAttributes(SQLHSTMT statement) {
+  if (forward_only_) {
+    SQLSetStmtAttrW(statement, SQL_ATTR_CONCURRENCY,
+                    reinterpret_cast<SQLPOINTER>(SQL_CONCUR_READ_ONLY), 0);
+    return Succeeded(SQLSetStmtAttrW(statement, SQL_ATTR_CURSOR_TYPE,
+                                     reinterpret_cast<SQLPOINTER>(SQL_CURSOR_FORWARD_ONLY), 0));
+  }
   SQLRETURN rc = SQLSetStmtAttrW(statement, SQL_ATTR_CURSOR_TYPE,
                                  reinterpret_cast<SQLPOINTER>(SQL_CURSOR_DYNAMIC), 0);
   if (!Succeeded(rc)) {
@@ -57,9 +64,34 @@ bool OdbcResultSet::SetCursorAttributes(SQLHSTMT statement) {
   return Succeeded(rc);
 }
 
-bool OdbcResultSet::Open(SQLHDBC connection, std::string_view sql, Counting counting) {
+bool OdbcResultSet::Open(SQLHDBC connection, std::string_view sql, Counting counting,
+                         Cursor cursor) {
   Close();
   error_report_.clear();
+  forward_only_ = cursor == Cursor::kForwardOnly;
+  // A streamed result holds the connection until it is read to its end, so a forward-only
+  // result is counted before it is opened.
+  long count = 0;
+  const bool counted =
+      forward_only_ && counting == Counting::kCount && RecordCount(connection, sql, &count);
+  if (!Execute(connection, sql)) return false;
+  open_ = true;
+  DescribeColumns();
+  if (counted) {
+    row_count_ = count;
+  } else if (forward_only_ && counting == Counting::kCount) {
+    if (!CountByWalking() || !Execute(connection, sql)) {
+      Close();
+      return false;
+    }
+    open_ = true;
+  } else if (counting == Counting::kCount) {
+    CountRows(connection, sql);
+  }
+  return true;
+}
+
+bool OdbcResultSet::Execute(SQLHDBC connection, std::string_view sql) {
   last_return_code_ = statement_.Allocate(connection);
   if (!Succeeded(last_return_code_)) {
     error_report_ = StatementReport(FirstDiagRecord(SQL_HANDLE_DBC, connection));
@@ -75,10 +107,19 @@ bool OdbcResultSet::Open(SQLHDBC connection, std::string_view sql, Counting coun
     statement_.reset();
     return false;
   }
-  open_ = true;
-  DescribeColumns();
-  if (counting == Counting::kCount) CountRows(connection, sql);
   return true;
+}
+
+// Counts a forward-only result by reading it to its end; the caller executes it again.
+bool OdbcResultSet::CountByWalking() {
+  long count = 0;
+  SQLRETURN rc = SQL_SUCCESS;
+  while (Succeeded(rc = SQLFetch(statement_.get()))) ++count;
+  SQLCloseCursor(statement_.get());
+  statement_.reset();
+  open_ = false;
+  row_count_ = count;
+  return rc == SQL_NO_DATA;
 }
 
 void OdbcResultSet::Close() {
@@ -93,6 +134,8 @@ void OdbcResultSet::Close() {
   digits_.clear();
   current_row_ = -1;
   read_columns_.clear();
+  row_read_ = false;
+  row_values_.clear();
 }
 
 void OdbcResultSet::DescribeColumns() {
@@ -167,12 +210,40 @@ int OdbcResultSet::ColumnSqlType(int column) const {
 
 bool OdbcResultSet::MoveToRow(long row) {
   if (!open_) return false;
+  if (forward_only_) return MoveForwardTo(row);
   last_return_code_ =
       SQLFetchScroll(statement_.get(), SQL_FETCH_ABSOLUTE, static_cast<SQLLEN>(row) + 1);
   bool ok = Succeeded(last_return_code_);
   current_row_ = ok ? row : -1;
   std::fill(read_columns_.begin(), read_columns_.end(), false);
   return ok;
+}
+
+bool OdbcResultSet::MoveForwardTo(long row) {
+  if (row < current_row_ || row < 0) return false;
+  while (current_row_ < row) {
+    last_return_code_ = SQLFetch(statement_.get());
+    row_read_ = false;
+    if (!Succeeded(last_return_code_)) {
+      // The cursor is past its end or failed: no row is current any more.
+      current_row_ = std::numeric_limits<long>::max();
+      return false;
+    }
+    ++current_row_;
+  }
+  return true;
+}
+
+bool OdbcResultSet::OnForwardRow() const {
+  return open_ && current_row_ >= 0 && current_row_ != std::numeric_limits<long>::max();
+}
+
+// Drivers need not hand out a row's values in any order but their own, nor twice.
+void OdbcResultSet::ReadCurrentRow() {
+  if (row_read_) return;
+  row_values_.clear();
+  for (int column = 0; column < column_count_; ++column) row_values_.push_back(ReadValue(column));
+  row_read_ = true;
 }
 
 // A value can be fetched once per move (the driver hands out variable-length data only once),
@@ -188,6 +259,21 @@ bool OdbcResultSet::PrepareRead(int column) {
 }
 
 std::string OdbcResultSet::ValueText(long /*row*/, int column) {
+  if (forward_only_) {
+    if (!InRange(column) || !OnForwardRow()) return {};
+    ReadCurrentRow();
+    const int code = types_[column];
+    const Value& value = row_values_[static_cast<std::size_t>(column)];
+    if (code == kTypeChar || code == kTypeNumeric) {
+      const auto* text = std::get_if<std::string>(&value);
+      if (text == nullptr) return {};
+      const std::u16string whole = text::Utf8ToUtf16(*text);
+      const SqlWString units(whole.begin(), whole.end());
+      return CutText(units.data(), static_cast<SQLLEN>(units.size() * 2), kValueBufferUnits);
+    }
+    // What the scrollable read formats: a column of no known type reads as nothing.
+    return FormatValue(code, code == kTypeUnknown ? Value(Null{}) : value);
+  }
   if (!PrepareRead(column)) return {};
   int code = types_[column];
   if (code == kTypeChar || code == kTypeNumeric) {
@@ -202,7 +288,16 @@ std::string OdbcResultSet::ValueText(long /*row*/, int column) {
 }
 
 Value OdbcResultSet::GetValue(int column) {
+  if (forward_only_) {
+    if (!InRange(column) || !OnForwardRow()) return Null{};
+    ReadCurrentRow();
+    return row_values_[static_cast<std::size_t>(column)];
+  }
   if (!PrepareRead(column)) return Null{};
+  return ReadValue(column);
+}
+
+Value OdbcResultSet::ReadValue(int column) {
   int code = types_[column];
   if (code == kTypeChar || code == kTypeNumeric) return FetchWholeText(column);
   if (code == kTypeUnknown) {

@@ -1,6 +1,12 @@
 // The result set of a SELECT over ODBC: columns described once on open, rows counted once,
-// then one row at a time by absolute position. Used by the grids and the sync runs. Rows are
-// never read in bulk and never cached; nothing here throws.
+// then one row at a time by absolute position. Used by the grids and the sync runs. Nothing
+// here throws.
+//
+// Scrollable, the driver's cursor positions on any row and nothing is cached here. Forward
+// only, for readers that walk a result once from the start: a move goes forward only (or stays
+// on the current row), the driver may stream the rows rather than hold them all (see the
+// connection's streamed reads), and the current row's values are read once, in column order,
+// and kept until the next move.
 #pragma once
 
 #include <sql.h>
@@ -28,12 +34,19 @@ class OdbcResultSet : public ResultSet {
   // Whether Open counts the rows. Uncounted, RowCount() is 0 and a move past the last row
   // fails: for callers that know the count already.
   enum class Counting { kCount, kNone };
+  enum class Cursor { kScrollable, kForwardOnly };
 
   // Closes what is open, then prepares and executes `sql`; false with nothing open when the
   // driver refuses it (StatementErrorReport() then tells why).
-  bool Open(SQLHDBC connection, std::string_view sql, Counting counting = Counting::kCount);
-  bool Open(Connection& connection, std::string_view sql, Counting counting = Counting::kCount) {
-    return Open(connection.Handle(), sql, counting);
+  bool Open(SQLHDBC connection, std::string_view sql, Counting counting = Counting::kCount,
+            Cursor cursor = Cursor::kScrollable);
+  bool Open(Connection& connection, std::string_view sql, Counting counting = Counting::kCount,
+            Cursor cursor = Cursor::kScrollable) {
+    return Open(connection.Handle(), sql, counting, cursor);
+  }
+  // A forward-only result of `sql`, counted.
+  bool OpenForward(Connection& connection, std::string_view sql) {
+    return Open(connection.Handle(), sql, Counting::kCount, Cursor::kForwardOnly);
   }
   void Close();
   bool IsOpen() const { return open_; }
@@ -62,9 +75,15 @@ class OdbcResultSet : public ResultSet {
   void DescribeColumns();
   void CountRows(SQLHDBC connection, std::string_view sql);
   long CountByScrolling();
+  bool CountByWalking();
+  bool Execute(SQLHDBC connection, std::string_view sql);
   bool SetCursorAttributes(SQLHSTMT statement);
   bool InRange(int column) const;
   bool PrepareRead(int column);
+  bool MoveForwardTo(long row);
+  bool OnForwardRow() const;
+  void ReadCurrentRow();
+  Value ReadValue(int column);
   Value FetchWholeText(int column);
   Value FetchNative(int column, int code);
 
@@ -81,6 +100,9 @@ class OdbcResultSet : public ResultSet {
   std::string error_report_;
   long current_row_ = -1;
   std::vector<bool> read_columns_;  // columns fetched since the last move
+  bool forward_only_ = false;
+  bool row_read_ = false;  // forward only: row_values_ hold the current row
+  std::vector<Value> row_values_;
 };
 
 }  // namespace velmora::db

@@ -10,12 +10,14 @@
 
 #include "db/connection.h"
 #include "db/result_set.h"
+#include "db/windowed_result_set.h"
 
 namespace velmora::db {
 
 // The open result of `sql`; nullptr when the driver refuses it, with `error_report` (when
-// given) set to the statement error report.
+// given) set to the statement error report. With `share`, two views of the same rows opened
+// one after the other count them once (see RowCountShare).
 std::unique_ptr<ResultSet> OpenForView(Connection& connection, std::string_view sql,
-                                       std::string* error_report);
+                                       std::string* error_report, RowCountShare* share = nullptr);
 
 }  // namespace velmora::db

@@ -191,12 +191,17 @@ void CContentGrid::ShowLinkedRows(DesktopSession& session, long prof_id, const s
                                      store.ConnectionTypeOf(prof_id), query);
   // A profile without a usable mapping still shows what its query reads.
   if (sql.empty()) sql = query;
-  if (Show(session.linked(), sql, kRowsColumnWidth)) shown_ = ContentKind::kRows;
+  if (Show(session.linked(), sql, kRowsColumnWidth, &session.linked_counts())) {
+    shown_ = ContentKind::kRows;
+  }
 }
 
-bool CContentGrid::Show(db::Connection& connection, const std::string& sql, int column_width) {
+bool CContentGrid::Show(db::Connection& connection, const std::string& sql, int column_width,
+                        db::RowCountShare* counts) {
   std::unique_ptr<db::ResultSet> rows;
-  if (!sql.empty() && connection.IsConnected()) rows = db::OpenForView(connection, sql, nullptr);
+  if (!sql.empty() && connection.IsConnected()) {
+    rows = db::OpenForView(connection, sql, nullptr, counts);
+  }
   if (!rows) {
     Clear();
     return false;

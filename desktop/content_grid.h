@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "db/result_set.h"
+#include "db/windowed_result_set.h"
 #include "desktop/grid/grid_view.h"
 #include "profile/profile_store.h"
 
@@ -64,7 +65,8 @@ class CContentGrid : public GridView {
  private:
   void ShowMapping(DesktopSession& session, long prof_id);
   void ShowLinkedRows(DesktopSession& session, long prof_id, const std::string& query);
-  bool Show(db::Connection& connection, const std::string& sql, int column_width);
+  bool Show(db::Connection& connection, const std::string& sql, int column_width,
+            db::RowCountShare* counts = nullptr);
 
   ResultSetTableModel* model_;
   ContentKind shown_ = ContentKind::kEmpty;

@@ -79,7 +79,7 @@ std::unique_ptr<db::ResultSet> DesktopSession::RunLinkedQuery(std::string_view q
     if (error_text) *error_text = kFetchFailed;
     return nullptr;
   }
-  auto rows = db::OpenForView(linked_, query, error_text);
+  auto rows = db::OpenForView(linked_, query, error_text, &linked_counts_);
   if (!rows) return nullptr;
   linked_has_result_ = true;
   return rows;
@@ -88,6 +88,7 @@ std::unique_ptr<db::ResultSet> DesktopSession::RunLinkedQuery(std::string_view q
 void DesktopSession::CloseLinked() {
   if (before_linked_close_) before_linked_close_();
   linked_has_result_ = false;
+  linked_counts_.Clear();
   if (linked_.IsConnected()) linked_.Disconnect();
 }
 

@@ -14,6 +14,7 @@
 
 #include "db/connection.h"
 #include "db/result_set.h"
+#include "db/windowed_result_set.h"
 #include "desktop/error_log.h"
 #include "desktop/wizard_data.h"
 
@@ -71,6 +72,9 @@ class DesktopSession {
   bool linked_connected() const { return linked_.IsConnected(); }
   bool linked_has_result() const { return linked_has_result_; }
   db::Connection& linked() { return linked_; }
+  // The count of the rows the last query run counted, for the content pane that shows them
+  // next: the rows of a large table are counted once.
+  db::RowCountShare& linked_counts() { return linked_counts_; }
   // Called before the linked database closes, so that views drop result sets that live on it.
   void SetBeforeLinkedClose(std::function<void()> callback) {
     before_linked_close_ = std::move(callback);
@@ -94,6 +98,7 @@ class DesktopSession {
   std::unique_ptr<profile::ProfileStore> store_;
   db::Connection linked_{db::Program::kDesktopManager};
   bool linked_has_result_ = false;
+  db::RowCountShare linked_counts_;
   std::function<void()> before_linked_close_;
   DesktopErrorLog log_;
 };

@@ -242,7 +242,8 @@ std::string CProfileView::ConnectAndCount(const profile::ProfileRecord& record, 
                               read_only)) {
     return error;
   }
-  // The rows are only counted here; the content pane reads its own.
+  // The rows are only counted here; the content pane reads its own, with this count when it
+  // shows the same rows.
   const auto rows = session_.RunLinkedQuery(record.query, &error);
   if (!rows) {
     prompt::ShowMessage(error, kCaption, prompt::Icon::kExclamation);

@@ -86,6 +86,20 @@ void DeviceProcess::Close() {
   }
 }
 
+DeviceProcess::End DeviceProcess::WaitForEnd(std::chrono::milliseconds wait) const {
+  const auto wait_for =
+      rapi_ && process_ ? rapi_->Lookup<CeWaitForSingleObjectFn>("CeWaitForSingleObject") : nullptr;
+  if (!wait_for) return End::kUnknown;
+  switch (wait_for(process_, static_cast<DWORD>(std::max<std::int64_t>(wait.count(), 0)))) {
+    case WAIT_OBJECT_0:
+      return End::kEnded;
+    case WAIT_TIMEOUT:
+      return End::kRunning;
+    default:
+      return End::kUnknown;
+  }
+}
+
 DeviceProcess StartDeviceAgent(const RapiLibrary& rapi) {
   const auto create = rapi.Lookup<CeCreateProcessFn>("CeCreateProcess");
   if (!create) return {};
@@ -148,10 +162,34 @@ bool WriteAgentRequest(std::uint32_t code, const AgentChannel& channel) {
   return WriteAgentValue(u"SyncFlag", code, KEY_CREATE_SUB_KEY, channel);
 }
 
+namespace {
+
+// The pause between two polls: until the agent ends when that can be waited for and it has not
+// ended yet, the whole interval otherwise (an agent that ended without its flag is polled on
+// until the time-out, as one whose end cannot be seen).
+void PauseBetweenPolls(const DeviceProcess* agent, std::chrono::milliseconds interval,
+                       bool* agent_ended) {
+  if (agent != nullptr && !*agent_ended) {
+    switch (agent->WaitForEnd(interval)) {
+      case DeviceProcess::End::kEnded:
+        *agent_ended = true;
+        return;
+      case DeviceProcess::End::kRunning:
+        return;
+      case DeviceProcess::End::kUnknown:
+        break;
+    }
+  }
+  std::this_thread::sleep_for(interval);
+}
+
+}  // namespace
+
 AgentWait WaitForAgent(std::chrono::milliseconds timeout, const AgentChannel& channel,
-                       std::chrono::milliseconds poll_interval) {
+                       std::chrono::milliseconds poll_interval, const DeviceProcess* agent) {
   const auto deadline = std::chrono::steady_clock::now() + timeout;
   AgentWait outcome = AgentWait::kTimedOut;
+  bool agent_ended = false;
   while (true) {
     const std::uint32_t flag = ReadAgentDoneFlag(channel);
     if (flag == 1) {
@@ -164,8 +202,11 @@ AgentWait WaitForAgent(std::chrono::milliseconds timeout, const AgentChannel& ch
       outcome = AgentWait::kDisconnected;
       break;
     }
-    if (std::chrono::steady_clock::now() >= deadline) break;
-    std::this_thread::sleep_for(poll_interval);
+    const auto now = std::chrono::steady_clock::now();
+    if (now >= deadline) break;
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - now);
+    PauseBetweenPolls(agent, std::min(poll_interval, left + std::chrono::milliseconds(1)),
+                      &agent_ended);
   }
   WriteAgentDoneFlag(0, channel);
   WriteAgentRequest(kAgentIdle, channel);
@@ -191,7 +232,7 @@ AgentRun RunDeviceAgent(const RapiLibrary& rapi, std::uint32_t code,
     WriteAgentRequest(kAgentIdle, bounded);
     return AgentRun::kNotStarted;
   }
-  const AgentWait wait = WaitForAgent(timeout, bounded);
+  const AgentWait wait = WaitForAgent(timeout, bounded, kAgentPollInterval, &agent);
   agent.Close();
   if (wait == AgentWait::kDisconnected) return AgentRun::kDisconnected;
   if (wait != AgentWait::kFinished) return AgentRun::kTimedOut;

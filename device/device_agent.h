@@ -52,6 +52,13 @@ class DeviceProcess {
   std::uint32_t Id() const { return id_; }
   void Close();
 
+  // How a wait for the process's end came out. kUnknown: the library offers no such wait or it
+  // failed, so the caller paces itself.
+  enum class End { kEnded, kRunning, kUnknown };
+  // Waits at most `wait` for the process to end ("CeWaitForSingleObject", where the library
+  // has it).
+  End WaitForEnd(std::chrono::milliseconds wait) const;
+
  private:
   const RapiLibrary* rapi_ = nullptr;
   void* process_ = nullptr;
@@ -82,10 +89,13 @@ bool WriteAgentOutcome(std::uint32_t value, const AgentChannel& channel = {});
 enum class AgentWait { kFinished, kTimedOut, kDisconnected };
 
 // Polls `Flag` every `poll_interval` until it reads 1, `timeout` has passed or the handheld no
-// longer answers, then writes 0 to `Flag` and to `SyncFlag` in each case.
+// longer answers, then writes 0 to `Flag` and to `SyncFlag` in each case. Given the `agent`
+// process, a poll that finds no flag waits for the agent's end instead of the whole interval:
+// the agent sets `Flag` last, so its end is the moment to look again.
 inline constexpr std::chrono::milliseconds kAgentPollInterval{20};
 AgentWait WaitForAgent(std::chrono::milliseconds timeout, const AgentChannel& channel = {},
-                       std::chrono::milliseconds poll_interval = kAgentPollInterval);
+                       std::chrono::milliseconds poll_interval = kAgentPollInterval,
+                       const DeviceProcess* agent = nullptr);
 
 // What callers log when the wait expired.
 inline constexpr const char* kAgentTimedOutText = "Device side Application did not finish in time";

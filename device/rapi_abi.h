@@ -140,6 +140,15 @@ typedef LONG (*CeRegSetValueExFn)(HKEY key, LPCWSTR value_name, DWORD reserved, 
                                   const BYTE* data, DWORD data_size);
 typedef LONG (*CeRegCloseKeyFn)(HKEY key);
 
+/* Optional, not every library has it: waits up to `milliseconds` for the process behind a
+ * process handle of CeCreateProcess to end. WAIT_OBJECT_0 once it has ended, WAIT_TIMEOUT while
+ * it runs, WAIT_FAILED (with CeGetLastError) for a handle that is no process or a link that is
+ * down. Lets a caller learn at once that the agent is done instead of at its next poll. */
+#define WAIT_OBJECT_0 0u
+#define WAIT_TIMEOUT 258u
+#define WAIT_FAILED 0xFFFFFFFFu
+typedef DWORD (*CeWaitForSingleObjectFn)(HANDLE object, DWORD milliseconds);
+
 #ifdef __cplusplus
 }
 #endif

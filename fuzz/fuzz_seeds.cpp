@@ -8,6 +8,7 @@
 
 #include "db/type_codes.h"
 #include "handheld/store/contact_store.h"
+#include "handheld/vcard/vcard_writer.h"
 #include "platform/registry/hive_format.h"
 #include "tests/transfer/memory_result_set.h"
 #include "transfer/category_list.h"
@@ -109,6 +110,25 @@ bool CsvSeeds(const fs::path& dir) {
                    "line\"\n\"S\xc3\xb8ren\";\n");
 }
 
+bool VcardSeeds(const fs::path& dir) {
+  velmora::handheld::vcard::Card card;
+  for (int i = 0; i < 46; ++i)
+    card.contact.fields[static_cast<std::size_t>(i)] = "v,;\\" + std::to_string(i);
+  card.contact.fields[43] = "line\r\nbreak";
+  card.contact.fields[44] = "1985-04-15";
+  card.uid = "urn:uuid:1";
+  card.kept = {"PHOTO;ENCODING=b;TYPE=JPEG:QUJD", "X-OWN;X-P=\"a:b\":v"};
+  return WriteSeed(dir / "written.vcf", velmora::handheld::vcard::WriteCards({card, {}})) &&
+         WriteSeed(dir / "v21.vcf",
+                   "BEGIN:VCARD\r\nVERSION:2.1\r\nN;CHARSET=ISO-8859-1:M\xFCller;J\r\n"
+                   "TEL;WORK;VOICE:1\r\nNOTE;ENCODING=QUOTED-PRINTABLE:a=0D=0Ab=\r\nc\r\n"
+                   "PHOTO;ENCODING=BASE64;TYPE=GIF:R0lG\r\nODlh\r\n\r\nEND:VCARD\r\n") &&
+         WriteSeed(dir / "v40.vcf",
+                   "BEGIN:VCARD\nVERSION:4.0\nFN:Solo\nTEL;VALUE=uri;TYPE=\"cell,voice\":tel:+1\n"
+                   "ANNIVERSARY:20090808\nitem1.EMAIL;PREF=1:a@b\nCATEGORIES:a\\,b,c\n"
+                   "ADR;TYPE=home:;;St\n reet;C;;1;X\nEND:VCARD\n");
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -118,14 +138,15 @@ int main(int argc, char** argv) {
   }
   fs::path out = argv[1];
   std::error_code error;
-  for (const char* target : {"fuzz_pdb_reader", "fuzz_pim_reader", "fuzz_category_line",
-                             "fuzz_registry_hive", "fuzz_filedb_csv", "fuzz_agent_contact_files"}) {
+  for (const char* target :
+       {"fuzz_pdb_reader", "fuzz_pim_reader", "fuzz_category_line", "fuzz_registry_hive",
+        "fuzz_filedb_csv", "fuzz_agent_contact_files", "fuzz_vcard_reader"}) {
     fs::create_directories(out / target, error);
   }
   bool ok = PdbSeeds(out / "fuzz_pdb_reader") && PimSeeds(out / "fuzz_pim_reader") &&
             CategorySeeds(out / "fuzz_category_line") &&
             RegistrySeeds(out / "fuzz_registry_hive") && CsvSeeds(out / "fuzz_filedb_csv") &&
-            AgentSeeds(out / "fuzz_agent_contact_files");
+            AgentSeeds(out / "fuzz_agent_contact_files") && VcardSeeds(out / "fuzz_vcard_reader");
   if (!ok) std::cerr << "velmora-fuzz-seeds: could not write the seeds in " << out << "\n";
   return ok ? 0 : 1;
 }

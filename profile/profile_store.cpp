@@ -77,15 +77,14 @@ ProfileDateTime AsDateTime(const db::Value& value) {
   return TimeOfDayOnDayZero(0, 0);
 }
 
-// The first `limit` characters (UTF-16 code units, as the readers' buffers count them).
-std::string Cut(std::string text, int limit) {
+}  // namespace
+
+std::string CutToReadLimit(std::string text, int limit) {
   const std::u16string wide = text::Utf8ToUtf16(text);
   const std::size_t keep = text::Utf16PrefixAtBoundary(wide, static_cast<std::size_t>(limit));
   if (keep == wide.size()) return text;
   return text::Utf16ToUtf8(std::u16string_view(wide).substr(0, keep));
 }
-
-}  // namespace
 
 ProfileRecord ProfileFromCurrentRow(db::ResultSet& rows) {
   ProfileRecord r;
@@ -154,31 +153,35 @@ std::optional<db::Value> ProfileStore::ReadSingleValue(const std::string& statem
   return std::nullopt;
 }
 
-long ProfileStore::ReadCount(const std::string& statement) {
+std::optional<long> ProfileStore::ReadNumber(const std::string& statement) {
   const std::optional<db::Value> value = ReadSingleValue(statement);
-  if (!value) return -1;
-  return AsLong(*value).value_or(-1);
+  if (!value) return std::nullopt;
+  return AsLong(*value);
 }
 
-std::string ProfileStore::ReadText(const std::string& statement, int limit, std::string failure) {
-  if (!connection_.IsConnected()) return {};
+std::optional<std::string> ProfileStore::ReadText(const std::string& statement, int limit) {
   const std::optional<db::Value> value = ReadSingleValue(statement);
-  if (!value) return failure;
-  return Cut(AsText(*value), limit);
+  if (!value) return std::nullopt;
+  return CutToReadLimit(AsText(*value), limit);
 }
 
-long ProfileStore::NextId(const std::string& statement) {
-  if (!connection_.IsConnected()) return -1;
+bool ProfileStore::CountIsPositive(const std::string& statement) {
+  return ReadNumber(statement).value_or(0) > 0;
+}
+
+std::optional<long> ProfileStore::NextId(const std::string& statement) {
+  if (!connection_.IsConnected()) return std::nullopt;
   for (int attempt = 0; attempt < 2; ++attempt) {
     db::OdbcResultSet rows;
     if (!rows.Open(connection_, statement)) continue;
-    if (!rows.MoveToRow(0)) return -1;
+    if (!rows.MoveToRow(0)) return std::nullopt;
     const db::Value value = rows.GetValue(0);
     if (db::IsNull(value)) return 1;  // an empty table has no maximum
     const std::optional<long> largest = AsLong(value);
-    return largest ? *largest + 1 : -1;
+    if (!largest) return std::nullopt;
+    return *largest + 1;
   }
-  return -1;
+  return std::nullopt;
 }
 
 std::vector<ProfileRecord> ProfileStore::ReadProfiles(const std::string& statement) {
@@ -192,35 +195,35 @@ std::vector<ProfileRecord> ProfileStore::ReadProfiles(const std::string& stateme
   return profiles;
 }
 
+// Like every single-value read it gives an empty text when the database is not connected.
 std::string ProfileStore::TableName(long prof_id) {
-  return ReadText(sql::SelectTableName(prof_id), kTableNameReadLimit,
-                  std::string(kTableNameReadFailed));
+  if (!connection_.IsConnected()) return {};
+  return ReadText(sql::SelectTableName(prof_id), kTableNameReadLimit)
+      .value_or(std::string(kTableNameReadFailed));
 }
 
 std::string ProfileStore::QueryForContent(long prof_id) {
-  return ReadText(sql::SelectQueryForContent(prof_id), kContentQueryReadLimit, {});
+  return ReadText(sql::SelectQueryForContent(prof_id), kContentQueryReadLimit).value_or("");
 }
 
 std::string ProfileStore::QueryForWizard(long prof_id) {
-  return ReadText(sql::SelectQueryForWizard(prof_id), kWizardQueryReadLimit, {});
+  return ReadText(sql::SelectQueryForWizard(prof_id), kWizardQueryReadLimit).value_or("");
 }
 
 int ProfileStore::SyncTypeOf(long prof_id) {
-  return static_cast<int>(ReadCount(sql::SelectSyncType(prof_id)));
+  return static_cast<int>(ReadNumber(sql::SelectSyncType(prof_id)).value_or(-1));
 }
 
 int ProfileStore::ConnectionTypeOf(long prof_id) {
-  return static_cast<int>(ReadCount(sql::SelectConnectionType(prof_id)));
+  return static_cast<int>(ReadNumber(sql::SelectConnectionType(prof_id)).value_or(-1));
 }
 
 long ProfileStore::CategoryIdOf(long prof_id) {
-  const std::optional<db::Value> value = ReadSingleValue(sql::SelectCategoryId(prof_id));
-  return value ? AsLong(*value).value_or(0) : 0;
+  return ReadNumber(sql::SelectCategoryId(prof_id)).value_or(0);
 }
 
 long ProfileStore::CategoryIdForMappingPage(long prof_id) {
-  const std::optional<db::Value> value = ReadSingleValue(sql::SelectCategoryIdAsA(prof_id));
-  return value ? AsLong(*value).value_or(0) : 0;
+  return ReadNumber(sql::SelectCategoryIdAsA(prof_id)).value_or(0);
 }
 
 std::string ProfileStore::CategoryNameOf(long prof_id) {
@@ -247,25 +250,23 @@ std::vector<ProfileRecord> ProfileStore::ProfilesOfUser(std::string_view user_na
 }
 
 std::optional<int> ProfileStore::SyncTypeOfUsersFirstProfile(std::string_view user_name) {
-  const std::optional<db::Value> value = ReadSingleValue(sql::SelectSyncTypeOfUser(user_name));
-  if (!value) return std::nullopt;
-  const std::optional<long> sync_type = AsLong(*value);
+  const std::optional<long> sync_type = ReadNumber(sql::SelectSyncTypeOfUser(user_name));
   if (!sync_type) return std::nullopt;
   return static_cast<int>(*sync_type);
 }
 
-long ProfileStore::CountOverwritingProfilesOfUser(std::string_view user_name) {
-  return ReadCount(sql::CountOverwritingProfilesOfUser(user_name));
+std::optional<long> ProfileStore::CountOverwritingProfilesOfUser(std::string_view user_name) {
+  return ReadNumber(sql::CountOverwritingProfilesOfUser(user_name));
 }
 
 long ProfileStore::ProfileCount() {
-  return ReadCount(sql::CountProfiles());
+  return ReadNumber(sql::CountProfiles()).value_or(-1);
 }
 long ProfileStore::NextProfileId() {
-  return NextId(sql::SelectMaxProfileId());
+  return NextId(sql::SelectMaxProfileId()).value_or(-1);
 }
 long ProfileStore::NextCategoryId() {
-  return NextId(sql::SelectMaxCategoryId());
+  return NextId(sql::SelectMaxCategoryId()).value_or(-1);
 }
 
 std::vector<Category> ProfileStore::Categories() {
@@ -276,8 +277,8 @@ std::vector<Category> ProfileStore::Categories() {
     return categories;
   }
   for (long row = 0; row < rows.RowCount() && rows.MoveToRow(row); ++row) {
-    categories.push_back(
-        {AsLong(rows.GetValue(0)).value_or(0), Cut(AsText(rows.GetValue(1)), kFieldNameReadLimit)});
+    categories.push_back({AsLong(rows.GetValue(0)).value_or(0),
+                          CutToReadLimit(AsText(rows.GetValue(1)), kFieldNameReadLimit)});
   }
   return categories;
 }
@@ -288,37 +289,39 @@ std::vector<MappedField> ProfileStore::MappedFieldNames(long prof_id) {
   db::OdbcResultSet rows;
   if (!rows.Open(connection_, sql::SelectMappedFieldNames(prof_id))) return fields;
   for (long row = 0; row < rows.RowCount() && rows.MoveToRow(row); ++row) {
-    fields.push_back({Cut(AsText(rows.GetValue(0)), kFieldNameReadLimit),
-                      Cut(AsText(rows.GetValue(1)), kFieldNameReadLimit)});
+    fields.push_back({CutToReadLimit(AsText(rows.GetValue(0)), kFieldNameReadLimit),
+                      CutToReadLimit(AsText(rows.GetValue(1)), kFieldNameReadLimit)});
   }
   return fields;
 }
 
 long ProfileStore::MappedFieldCountForDesktop(long prof_id) {
-  return ReadCount(sql::CountMappedFieldsForDesktop(prof_id));
+  return ReadNumber(sql::CountMappedFieldsForDesktop(prof_id)).value_or(-1);
 }
 
-long ProfileStore::MappedFieldCountForConduit(long prof_id) {
-  return ReadCount(sql::CountMappedFieldsForConduit(prof_id));
+std::optional<long> ProfileStore::MappedFieldCountForConduit(long prof_id) {
+  return ReadNumber(sql::CountMappedFieldsForConduit(prof_id));
 }
 
 // Mapped names are stored bare; profiles saved earlier hold them between double quotes, so a
 // name not found bare is looked up once more in that form.
 bool ProfileStore::IsColumnMapped(std::string_view db_field_name, long prof_id) {
-  return ReadCount(sql::CountColumnMapped(db_field_name, prof_id)) > 0 ||
-         ReadCount(sql::CountColumnMapped(db::QuoteIdentifier(db_field_name), prof_id)) > 0;
+  return CountIsPositive(sql::CountColumnMapped(db_field_name, prof_id)) ||
+         CountIsPositive(sql::CountColumnMapped(db::QuoteIdentifier(db_field_name), prof_id));
 }
 
 std::string ProfileStore::DeviceFieldOfColumn(std::string_view db_field_name, long prof_id) {
   std::string field =
-      ReadText(sql::SelectDeviceFieldOfColumn(db_field_name, prof_id), kFieldNameReadLimit, {});
+      ReadText(sql::SelectDeviceFieldOfColumn(db_field_name, prof_id), kFieldNameReadLimit)
+          .value_or("");
   if (!field.empty()) return field;
   return ReadText(sql::SelectDeviceFieldOfColumn(db::QuoteIdentifier(db_field_name), prof_id),
-                  kFieldNameReadLimit, {});
+                  kFieldNameReadLimit)
+      .value_or("");
 }
 
 std::string ProfileStore::FieldNameOfFieldId(std::string_view field_id) {
-  return ReadText(sql::SelectFieldNameOfFieldId(field_id), kFieldNameReadLimit, {});
+  return ReadText(sql::SelectFieldNameOfFieldId(field_id), kFieldNameReadLimit).value_or("");
 }
 
 std::vector<TypedMapping> ProfileStore::MappingWithTypes(long prof_id) {
@@ -328,7 +331,7 @@ std::vector<TypedMapping> ProfileStore::MappingWithTypes(long prof_id) {
   if (!rows.Open(connection_, sql::SelectMappingWithTypes(prof_id))) return mappings;
   for (long row = 0; row < rows.RowCount() && rows.MoveToRow(row); ++row) {
     mappings.push_back({AsText(rows.GetValue(0)), AsText(rows.GetValue(1)),
-                        Cut(AsText(rows.GetValue(2)), kFieldNameReadLimit)});
+                        CutToReadLimit(AsText(rows.GetValue(2)), kFieldNameReadLimit)});
   }
   return mappings;
 }
@@ -339,7 +342,7 @@ std::string ProfileStore::MappedColumnOfField(long prof_id, std::string_view fie
   db::OdbcResultSet rows;
   if (!rows.Open(connection_, sql::SelectMappedColumnOfField(prof_id, field_id))) return column;
   for (long row = 0; row < rows.RowCount() && rows.MoveToRow(row); ++row) {
-    column = Cut(AsText(rows.GetValue(0)), kMappedColumnReadLimit);
+    column = CutToReadLimit(AsText(rows.GetValue(0)), kMappedColumnReadLimit);
   }
   return column;
 }
@@ -416,41 +419,41 @@ bool ProfileStore::DeleteCategory(long id) {
 }
 
 bool ProfileStore::IsNameTaken(std::string_view user_name, std::string_view prof_name) {
-  return ReadCount(sql::CountNameTaken(user_name, prof_name)) > 0;
+  return CountIsPositive(sql::CountNameTaken(user_name, prof_name));
 }
 
 bool ProfileStore::NewProfileConflicts(const ProfileRecord& r, long left_out) {
   if (IsDesktopToDevice(r.sync_type)) {
     return r.sync_type == kDesktopOverwritesDevice &&
-           ReadCount(sql::CountDesktopToDeviceOfUserAndCategory(r.user_name, r.category_id,
-                                                                left_out)) > 0;
+           CountIsPositive(
+               sql::CountDesktopToDeviceOfUserAndCategory(r.user_name, r.category_id, left_out));
   }
   if (IsDeviceToDesktop(r.sync_type)) {
     return r.sync_type == kDeviceOverwritesDesktop &&
-           ReadCount(
-               sql::CountDeviceToDesktopOfTarget(r.db_path, r.db_dsn, r.table_name, left_out)) > 0;
+           CountIsPositive(
+               sql::CountDeviceToDesktopOfTarget(r.db_path, r.db_dsn, r.table_name, left_out));
   }
   return false;
 }
 
 EditConflict ProfileStore::EditedProfileConflict(const ProfileRecord& r) {
   if (IsDesktopToDevice(r.sync_type)) {
-    if (ReadCount(
-            sql::CountLaterOverwritingDesktopToDevice(r.user_name, r.category_id, r.prof_id)) > 0) {
+    if (CountIsPositive(
+            sql::CountLaterOverwritingDesktopToDevice(r.user_name, r.category_id, r.prof_id))) {
       return EditConflict::kLaterOverwritingExists;
     }
     if (r.sync_type == kDesktopOverwritesDevice &&
-        ReadCount(sql::CountEarlierDesktopToDevice(r.user_name, r.category_id, r.prof_id)) > 0) {
+        CountIsPositive(sql::CountEarlierDesktopToDevice(r.user_name, r.category_id, r.prof_id))) {
       return EditConflict::kEarlierProfileExists;
     }
   } else if (IsDeviceToDesktop(r.sync_type)) {
-    if (ReadCount(sql::CountLaterOverwritingDeviceToDesktop(r.db_path, r.db_dsn, r.table_name,
-                                                            r.prof_id)) > 0) {
+    if (CountIsPositive(sql::CountLaterOverwritingDeviceToDesktop(r.db_path, r.db_dsn, r.table_name,
+                                                                  r.prof_id))) {
       return EditConflict::kLaterOverwritingExists;
     }
     if (r.sync_type == kDeviceOverwritesDesktop &&
-        ReadCount(sql::CountEarlierDeviceToDesktop(r.db_path, r.db_dsn, r.table_name, r.prof_id)) >
-            0) {
+        CountIsPositive(
+            sql::CountEarlierDeviceToDesktop(r.db_path, r.db_dsn, r.table_name, r.prof_id))) {
       return EditConflict::kEarlierProfileExists;
     }
   }

@@ -1,7 +1,10 @@
 // The profile store: every read, write and check that the programs make on the profile
 // database (profiles, field mappings, categories), over a connection the caller owns.
-// Reads return their failure values and writes report failure; nothing here throws or shows
-// a window: the message texts for the user come back through `error_text`.
+// Failure convention: a read that may find nothing gives a std::optional (or an empty list);
+// the reads whose callers compare with a fixed failure value (-1, an empty text, U+FFFF,
+// "NONE") give that value, each named once below. Writes and checks answer true or false.
+// Nothing here throws or shows a window: the message texts for the user come back through
+// `error_text`.
 #pragma once
 
 #include <optional>
@@ -74,8 +77,8 @@ class ProfileStore {
   std::optional<ProfileRecord> Profile(long prof_id);  // none when missing or on failure
   std::vector<ProfileRecord> ProfilesOfUser(std::string_view user_name);
   std::optional<int> SyncTypeOfUsersFirstProfile(std::string_view user_name);
-  long CountOverwritingProfilesOfUser(std::string_view user_name);  // -1 on failure
-  long ProfileCount();                                              // -1 on failure
+  std::optional<long> CountOverwritingProfilesOfUser(std::string_view user_name);
+  long ProfileCount();    // -1 on failure
   long NextProfileId();   // largest ProfID + 1, 1 for an empty table, -1 on failure
   long NextCategoryId();  // likewise from CategoryMaster
   std::vector<Category> Categories();
@@ -83,7 +86,8 @@ class ProfileStore {
   // Mappings.
   std::vector<MappedField> MappedFieldNames(long prof_id);
   long MappedFieldCountForDesktop(long prof_id);  // -1 on failure
-  long MappedFieldCountForConduit(long prof_id);  // -1 on failure
+  // Mapping rows that name a column, also those whose device field is not in the catalogue.
+  std::optional<long> MappedFieldCountForConduit(long prof_id);
   // The column name is given bare; a mapping stored bare or between double quotes matches.
   bool IsColumnMapped(std::string_view db_field_name, long prof_id);
   std::string DeviceFieldOfColumn(std::string_view db_field_name, long prof_id);  // empty: none
@@ -117,13 +121,17 @@ class ProfileStore {
  private:
   bool Run(const std::string& sql);
   std::optional<db::Value> ReadSingleValue(const std::string& sql);
-  long ReadCount(const std::string& sql);
-  std::string ReadText(const std::string& sql, int limit, std::string failure);
-  long NextId(const std::string& sql);
+  std::optional<long> ReadNumber(const std::string& sql);
+  std::optional<std::string> ReadText(const std::string& sql, int limit);
+  std::optional<long> NextId(const std::string& sql);
+  bool CountIsPositive(const std::string& sql);
   std::vector<ProfileRecord> ReadProfiles(const std::string& sql);
 
   db::Connection& connection_;
 };
+
+// The first `limit` characters of a stored text (UTF-16 code units, as the readers count them).
+std::string CutToReadLimit(std::string text, int limit);
 
 // The profile record in the current row of a result over DBProfile (columns in table order;
 // missing columns keep their defaults).

@@ -1,7 +1,7 @@
 #!/bin/bash
 # Builds every benchmark program (Release, in build-bench), runs each one, times the
-# standard-tool floors of the conduit's sync types on the same rows and rewrites
-# docs/benchmarks.md. Usage: scripts/bench.sh [build folder]. Uses at most 2 build jobs.
+# standard-tool floors of the conduit's sync types on the same rows, times whole conduit
+# processes beside sqlite3 (bench/conduit/whole_process.py) and rewrites docs/benchmarks.md. Usage: scripts/bench.sh [build folder]. Uses at most 2 build jobs.
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -20,7 +20,9 @@ targets=()
 for name in $wanted; do
   if grep -qx -- "$name" <<<"$defined"; then targets+=("$name"); fi
 done
-cmake --build "$build" --target "${targets[@]}" -j2
+# The programs of a whole conduit run, for the whole-process comparison.
+cmake --build "$build" --target "${targets[@]}" tavrill sorrelin rapi-emu velmora-device \
+  velmora-reg velmora_share_databases -j2
 
 load_before=$(cut -d' ' -f1-3 /proc/loadavg)
 rm -rf "$results"
@@ -30,6 +32,8 @@ for name in "${targets[@]}"; do
   QT_QPA_PLATFORM=offscreen "$build/bench/$name" --benchmark_out="$results/$name.json" \
     --benchmark_out_format=json
 done
+echo "== whole conduit processes against sqlite3"
+python3 "$root/bench/conduit/whole_process.py" "$build" --json "$results/whole_process.json"
 load_after=$(cut -d' ' -f1-3 /proc/loadavg)
 
 python3 "$root/bench/report.py" --results "$results" --bench-dir "$build/bench" \

@@ -97,11 +97,17 @@ inline std::u16string GetUtf16LeUntilZero(std::string_view data, std::uint64_t a
                                           std::size_t max_units = std::string_view::npos) {
   std::u16string text;
   if (at > data.size()) return text;
-  for (std::size_t i = static_cast<std::size_t>(at); i + 1 < data.size() && text.size() < max_units;
-       i += 2) {
-    char16_t unit = static_cast<char16_t>(Byte(data, i) | (Byte(data, i + 1) << 8));
-    if (unit == 0) break;
-    text.push_back(unit);
+  // Measured first, so that the text is allocated once.
+  const std::size_t begin = static_cast<std::size_t>(at);
+  std::size_t end = begin;
+  while (end + 1 < data.size() && (end - begin) / 2 < max_units &&
+         (data[end] != 0 || data[end + 1] != 0)) {
+    end += 2;
+  }
+  text.resize((end - begin) / 2);
+  for (std::size_t n = 0; n < text.size(); ++n) {
+    text[n] =
+        static_cast<char16_t>(Byte(data, begin + 2 * n) | (Byte(data, begin + 2 * n + 1) << 8));
   }
   return text;
 }

@@ -1,7 +1,6 @@
 #include "transfer/pdb_reader.h"
 
 #include <fstream>
-#include <iterator>
 
 #include "platform/text/utf.h"
 #include "transfer/byte_io.h"
@@ -28,7 +27,15 @@ bool PdbReader::Open(const std::filesystem::path& path) {
   Close();
   std::ifstream in(path, std::ios::binary);
   if (!in) return false;
-  std::string data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  // Read in large pieces into one buffer, not byte by byte.
+  std::string data;
+  std::error_code ec;
+  const auto size = std::filesystem::file_size(path, ec);
+  if (!ec) data.reserve(static_cast<std::size_t>(size));
+  char chunk[1 << 16];
+  while (in.read(chunk, sizeof chunk) || in.gcount() > 0) {
+    data.append(chunk, static_cast<std::size_t>(in.gcount()));
+  }
   if (in.bad()) return false;
   return OpenBytes(std::move(data));
 }

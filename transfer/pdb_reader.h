@@ -65,7 +65,12 @@ class PdbReader {
   int StoredColumnCount() const { return stored_column_count_; }
   // Type code -1, size and digits 0 and the name "field" outside 0 … ColumnCount() - 1.
   PdbColumn Column(int column) const;
-  int ColumnType(int column) const { return Column(column).type_code; }
+  // Without copying the descriptor: asked once per value.
+  int ColumnType(int column) const {
+    return column < 0 || column >= ColumnCount()
+               ? -1
+               : columns_[static_cast<std::size_t>(column)].type_code;
+  }
   std::string ColumnName(int column) const { return Column(column).name; }
 
   // The stored record count, lowered to the number of record list entries inside the file.

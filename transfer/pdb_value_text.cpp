@@ -63,6 +63,7 @@ std::u16string StoredText(std::string_view raw, std::size_t max_units) {
 std::string TextValue(std::string_view raw, TextForm form) {
   bool display = form == TextForm::kDisplay;
   std::u16string units = StoredText(raw, display ? kDisplayTextUnits : std::u16string::npos - 1);
+  if (units.find(u'\n') == std::u16string::npos) return text::Utf16ToUtf8(units);
   std::u16string shown;
   shown.reserve(units.size());
   for (char16_t unit : units) {

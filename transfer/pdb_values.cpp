@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <limits>
+#include <numeric>
 
 #include "platform/text/utf.h"
 #include "transfer/byte_io.h"
@@ -112,6 +113,12 @@ void AppendFixedValue(std::string& out, int code, const db::Value& value) {
 
 std::u16string CleanPdbText(std::string_view utf8, std::size_t* full_units) {
   std::u16string raw = text::Utf8ToUtf16(utf8);
+  if (raw.find_first_of(u"\r\t") == std::u16string::npos) {
+    // Nothing to drop or widen: the text itself, cut.
+    if (full_units) *full_units = raw.size();
+    raw.resize(text::Utf16PrefixAtBoundary(raw, kPdbMaxTextUnits));
+    return raw;
+  }
   if (full_units) {
     *full_units = raw.size() - static_cast<std::size_t>(std::count(raw.begin(), raw.end(), u'\r')) +
                   4 * static_cast<std::size_t>(std::count(raw.begin(), raw.end(), u'\t'));
@@ -191,7 +198,9 @@ std::optional<std::string> EncodePdbRecord(const std::vector<PdbCell>& cells, in
   for (std::size_t i = 0; i < cells.size(); ++i) {
     codes.push_back(cells[i].code);
     if (IsTextCode(cells[i].code)) {
-      texts[i] = CleanPdbText(ValueAsText(cells[i].value), &full[i]);
+      const auto* stored = std::get_if<std::string>(&cells[i].value);
+      texts[i] = stored ? CleanPdbText(*stored, &full[i])
+                        : CleanPdbText(ValueAsText(cells[i].value), &full[i]);
       lengths.push_back(texts[i].size());
     }
   }
@@ -208,6 +217,8 @@ std::optional<std::string> EncodePdbRecord(const std::vector<PdbCell>& cells, in
   std::size_t slots =
       std::max<std::size_t>(static_cast<std::size_t>(std::max(slot_count, 0)), cells.size());
   std::string record(2 * slots, '\0');
+  record.reserve(2 * slots + 16 * cells.size() +
+                 2 * std::accumulate(lengths.begin(), lengths.end(), std::size_t{0}));
   for (std::size_t i = 0; i < cells.size(); ++i) {
     bytes::SetBe16(record, 2 * i, static_cast<std::uint16_t>(record.size()));
     if (IsTextCode(cells[i].code)) {

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <functional>
+#include <unordered_map>
 
 #include "platform/text/utf.h"
 #include "transfer/automation_date.h"
@@ -20,17 +21,19 @@ class PimSource {
  public:
   virtual ~PimSource() = default;
   virtual std::uint64_t Size() const = 0;
-  // Up to `size` bytes at `offset`; fewer at the end of the data.
-  virtual std::string Read(std::uint64_t offset, std::size_t size) const = 0;
+  // Up to `size` bytes at `offset`; fewer at the end of the data. The view lies in memory the
+  // source holds or in `buffer`, and lasts until the next read into that buffer.
+  virtual std::string_view Read(std::uint64_t offset, std::size_t size,
+                                std::string& buffer) const = 0;
 };
 
 class MemorySource : public PimSource {
  public:
   explicit MemorySource(std::string_view data) : data_(data) {}
   std::uint64_t Size() const override { return data_.size(); }
-  std::string Read(std::uint64_t offset, std::size_t size) const override {
-    if (offset >= data_.size()) return std::string();
-    return std::string(data_.substr(static_cast<std::size_t>(offset), size));
+  std::string_view Read(std::uint64_t offset, std::size_t size, std::string&) const override {
+    if (offset >= data_.size()) return std::string_view();
+    return data_.substr(static_cast<std::size_t>(offset), size);
   }
 
  private:
@@ -53,10 +56,11 @@ class FileSource : public PimSource {
   FileSource& operator=(const FileSource&) = delete;
 
   std::uint64_t Size() const override { return size_; }
-  std::string Read(std::uint64_t offset, std::size_t size) const override {
-    if (fd_ < 0 || offset >= size_) return std::string();
+  std::string_view Read(std::uint64_t offset, std::size_t size, std::string& out) const override {
+    out.clear();
+    if (fd_ < 0 || offset >= size_) return std::string_view();
     size = static_cast<std::size_t>(std::min<std::uint64_t>(size, size_ - offset));
-    std::string out(size, '\0');
+    out.resize(size);
     std::size_t done = 0;
     while (done < size) {
       ssize_t got = pread(fd_, out.data() + done, size - done, static_cast<off_t>(offset + done));
@@ -79,7 +83,8 @@ struct PimField {
 };
 
 long RecordCount(const PimSource& source) {
-  std::string head = source.Read(0, 2);
+  std::string buffer;
+  std::string_view head = source.Read(0, 2, buffer);
   if (head.size() < 2) return 0;
   std::uint64_t stored = *bytes::GetLe(head, 0, 2);
   std::uint64_t fitting = (source.Size() - 2) / kPimIndexEntrySize;
@@ -87,16 +92,17 @@ long RecordCount(const PimSource& source) {
 }
 
 // The bytes of record `record` (from 1), cut at the end of the data; none when the record has
-// no index entry or starts past the end.
-std::optional<std::string> RecordBytes(const PimSource& source, long record) {
+// no index entry or starts past the end. The view lasts as `buffer` does.
+std::optional<std::string_view> RecordBytes(const PimSource& source, long record,
+                                            std::string& buffer) {
   if (record < 1 || record > RecordCount(source)) return std::nullopt;
-  std::string entry =
-      source.Read(kPimIndexEntrySize * static_cast<std::uint64_t>(record) - 4, kPimIndexEntrySize);
+  std::string_view entry = source.Read(kPimIndexEntrySize * static_cast<std::uint64_t>(record) - 4,
+                                       kPimIndexEntrySize, buffer);
   if (entry.size() < kPimIndexEntrySize) return std::nullopt;
   std::uint64_t position = *bytes::GetLe(entry, 0, 4);
   std::size_t length = static_cast<std::size_t>(*bytes::GetLe(entry, 4, 2));
   if (position > source.Size()) return std::nullopt;
-  return source.Read(position, length);
+  return source.Read(position, length, buffer);
 }
 
 // Calls `each` for the fields of a record in order, stopping at the first field whose length
@@ -126,20 +132,37 @@ std::string FieldText(std::string_view data) {
   return text::Utf16ToUtf8(bytes::GetUtf16LeUntilZero(data, 0));
 }
 
+// The field code each of `mapped_fields` names, 0 for none: looked up once per record, so that
+// each field is matched by number rather than by comparing names.
+std::vector<int> MappedCodes(const std::vector<std::string>& mapped_fields) {
+  static const auto by_name = [] {
+    std::unordered_map<std::string_view, int> map;
+    for (int code = 1; code <= kPimFieldCount; ++code) map.emplace(PimFieldName(code), code);
+    return map;
+  }();
+  std::vector<int> codes(mapped_fields.size(), 0);
+  for (std::size_t i = 0; i < mapped_fields.size(); ++i) {
+    const auto found = by_name.find(mapped_fields[i]);
+    if (found != by_name.end()) codes[i] = found->second;
+  }
+  return codes;
+}
+
 // Calls `each(i, value)` for every mapped_fields[i] that names the field's code; `value` is
 // none for an empty text or a missing date.
 bool ByCode(const PimSource& source, long record, const std::vector<std::string>& mapped_fields,
             const std::function<void(std::size_t, const PimValue&)>& each) {
-  std::optional<std::string> data = RecordBytes(source, record);
+  std::string buffer;
+  const std::optional<std::string_view> data = RecordBytes(source, record, buffer);
   if (!data) return false;
+  const std::vector<int> codes = MappedCodes(mapped_fields);
   ForEachField(*data, [&](const PimField& field) {
-    std::string_view name = PimFieldName(field.code);
-    if (name.empty()) return;
+    if (PimFieldName(field.code).empty()) return;
     PimValue value = IsPimDateCode(field.code) ? AutomationDateText(FieldDate(field.data))
                                                : FieldText(field.data);
     if (value->empty()) value.reset();
-    for (std::size_t i = 0; i < mapped_fields.size(); ++i) {
-      if (mapped_fields[i] == name) each(i, value);
+    for (std::size_t i = 0; i < codes.size(); ++i) {
+      if (codes[i] == field.code) each(i, value);
     }
   });
   return true;
@@ -153,7 +176,8 @@ bool ByCode(const PimSource& source, long record, const std::vector<std::string>
 }
 
 bool ByPosition(const PimSource& source, long record, PimPositionSlots& slots) {
-  std::optional<std::string> data = RecordBytes(source, record);
+  std::string buffer;
+  const std::optional<std::string_view> data = RecordBytes(source, record, buffer);
   if (!data) return false;
   std::size_t k = 0;
   ForEachField(*data, [&](const PimField& field) {
@@ -204,7 +228,9 @@ bool PimRecordByPosition(std::string_view file_bytes, long record, PimPositionSl
 }
 
 std::optional<std::vector<PimFieldText>> PimRecordFields(std::string_view file_bytes, long record) {
-  std::optional<std::string> data = RecordBytes(MemorySource(file_bytes), record);
+  std::string buffer;
+  const std::optional<std::string_view> data =
+      RecordBytes(MemorySource(file_bytes), record, buffer);
   if (!data) return std::nullopt;
   std::vector<PimFieldText> fields;
   ForEachField(*data, [&](const PimField& field) {
@@ -236,7 +262,8 @@ std::optional<std::string> FindPimDamage(std::string_view file_bytes) {
     // contact the handheld wrote.
     if (position < records_start) return where + " starts inside the record index";
     if (length == 0) return where + " holds no field";
-    std::optional<std::string> data = RecordBytes(source, r);
+    std::string buffer;
+    const std::optional<std::string_view> data = RecordBytes(source, r, buffer);
     bool bad_field = false;
     bool whole = ForEachField(*data, [&](const PimField& field) {
       if (PimFieldName(field.code).empty()) bad_field = true;

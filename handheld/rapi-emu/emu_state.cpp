@@ -57,6 +57,19 @@ std::string Utf8Path(LPCWSTR path, bool* too_long) {
   return text::Utf16ToUtf8(units);
 }
 
+void ProcessEnd::MarkEnded() {
+  {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    ended_ = true;
+  }
+  ended_changed_.notify_all();
+}
+
+bool ProcessEnd::WaitFor(std::chrono::milliseconds wait) {
+  std::unique_lock<std::mutex> lock(mutex_);
+  return ended_changed_.wait_for(lock, wait, [this] { return ended_; });
+}
+
 EmuState& EmuState::Instance() {
   static EmuState* state = new EmuState();  // never destroyed: agent reapers may outlive main
   return *state;

@@ -6,6 +6,8 @@
 
 #include <sys/types.h>
 
+#include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <filesystem>
 #include <map>
@@ -16,9 +18,9 @@
 #include <variant>
 #include <vector>
 
+#include "device/rapi_abi.h"
 #include "handheld/store/device_registry.h"
 #include "handheld/store/link_state.h"
-#include "device/rapi_abi.h"
 
 namespace velmora::rapi_emu {
 
@@ -32,8 +34,22 @@ struct OpenKey {
   handheld::DeviceRoot root;
   std::string path;
 };
+// The end of an agent process as its reaper sees it, shared by the reaper and the process's
+// handles: a wait on a handle needs no poll.
+class ProcessEnd {
+ public:
+  void MarkEnded();
+  // True once the process has ended, waiting at most `wait` for it.
+  bool WaitFor(std::chrono::milliseconds wait);
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable ended_changed_;
+  bool ended_ = false;
+};
 struct AgentProcess {
   pid_t pid = 0;
+  std::shared_ptr<ProcessEnd> end;
 };
 using HandleObject = std::variant<OpenFile, OpenKey, AgentProcess>;
 

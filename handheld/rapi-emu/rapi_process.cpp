@@ -1,7 +1,8 @@
 // CeCreateProcess of the emulated RAPI library: the only program a handheld runs is its
 // contacts agent, played by the desktop program recorded when the agent was installed (or,
 // when that is gone, the one beside this library). The agent runs as a child with its
-// handheld's folder as argument and no standard streams; a thread reaps it when it ends.
+// handheld's folder as argument and no standard streams; a thread reaps it when it ends and
+// marks the end for CeWaitForSingleObject on the process's handles.
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <spawn.h>
@@ -9,11 +10,12 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <memory>
 #include <thread>
 
+#include "handheld/rapi-emu/emu_state.h"
 #include "handheld/store/handheld_layout.h"
 #include "handheld/store/link_state.h"
-#include "handheld/rapi-emu/emu_state.h"
 
 #define RAPI_EXPORT extern "C" __attribute__((visibility("default")))
 
@@ -57,7 +59,8 @@ std::optional<std::filesystem::path> AgentProgram(const std::filesystem::path& h
 }
 
 std::optional<pid_t> Spawn(const std::filesystem::path& program,
-                           const std::filesystem::path& handheld) {
+                           const std::filesystem::path& handheld,
+                           const std::shared_ptr<ProcessEnd>& end) {
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   for (int fd = 0; fd <= 2; ++fd) {
@@ -71,9 +74,10 @@ std::optional<pid_t> Spawn(const std::filesystem::path& program,
   const int rc = ::posix_spawn(&pid, program_text.c_str(), &actions, nullptr, argv, environ);
   posix_spawn_file_actions_destroy(&actions);
   if (rc != 0) return std::nullopt;
-  std::thread([pid] {
+  std::thread([pid, end] {
     while (::waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
     }
+    end->MarkEnded();
   }).detach();
   return pid;
 }
@@ -103,17 +107,39 @@ RAPI_EXPORT BOOL CeCreateProcess(LPCWSTR image_name, LPCWSTR, LPSECURITY_ATTRIBU
     SetLastError(ERROR_FILE_NOT_FOUND);
     return 0;
   }
-  const auto pid = Spawn(*program, state.Handheld());
+  const auto end = std::make_shared<ProcessEnd>();
+  const auto pid = Spawn(*program, state.Handheld(), end);
   if (!pid) {
     SetLastError(ERROR_FILE_NOT_FOUND);
     return 0;
   }
   if (process_information) {
-    process_information->hProcess = reinterpret_cast<HANDLE>(state.Add(AgentProcess{*pid}));
-    process_information->hThread = reinterpret_cast<HANDLE>(state.Add(AgentProcess{*pid}));
+    process_information->hProcess = reinterpret_cast<HANDLE>(state.Add(AgentProcess{*pid, end}));
+    process_information->hThread = reinterpret_cast<HANDLE>(state.Add(AgentProcess{*pid, end}));
     process_information->dwProcessId = static_cast<DWORD>(*pid);
     process_information->dwThreadId = static_cast<DWORD>(*pid);
   }
   SetLastError(ERROR_SUCCESS);
   return 1;
+}
+
+RAPI_EXPORT DWORD CeWaitForSingleObject(HANDLE object, DWORD milliseconds) {
+  BeginCall();
+  Trace("CeWaitForSingleObject");
+  std::shared_ptr<ProcessEnd> end;
+  {
+    auto& state = EmuState::Instance();
+    auto lock = state.Lock();
+    if (!state.Available()) return WAIT_FAILED;
+    auto* found = state.Find(reinterpret_cast<std::uintptr_t>(object));
+    const auto* process = found ? std::get_if<AgentProcess>(found) : nullptr;
+    if (!process) {
+      SetLastError(ERROR_INVALID_HANDLE);
+      return WAIT_FAILED;
+    }
+    end = process->end;
+  }
+  // Waited without the library's lock: the other entry points go on meanwhile.
+  SetLastError(ERROR_SUCCESS);
+  return end->WaitFor(std::chrono::milliseconds(milliseconds)) ? WAIT_OBJECT_0 : WAIT_TIMEOUT;
 }

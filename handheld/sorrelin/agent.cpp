@@ -6,12 +6,12 @@
 #include <optional>
 #include <string>
 
+#include "handheld/sorrelin/contact_files.h"
 #include "handheld/store/contact_store.h"
 #include "handheld/store/device_path.h"
 #include "handheld/store/device_registry.h"
 #include "handheld/store/handheld_layout.h"
 #include "handheld/store/link_state.h"
-#include "handheld/sorrelin/contact_files.h"
 #include "transfer/category_list.h"
 
 namespace velmora::sorrelin {
@@ -92,8 +92,8 @@ class Agent {
       Log(what + ": test.pdb" + kUnreachable + "; the contacts are unchanged");
       return false;
     }
-    auto contacts = ReadTransferContacts(*file, &problem, &note);
-    if (!contacts) {
+    const auto records = ContactRecords::OpenTransfer(*file, &problem, &note);
+    if (!records) {
       Log(what + ": " + problem + "; the contacts are unchanged");
       return false;
     }
@@ -108,17 +108,20 @@ class Agent {
       change.remove_all = !category.has_value();
       change.remove_category = category;
     }
-    for (auto& contact : *contacts) {
-      if (category) contact.fields[39] = handheld::AddCategory(contact.fields[39], *category);
-    }
-    change.add = std::move(*contacts);
+    long next = 0;
+    const auto feed = [&](handheld::Contact* contact) {
+      if (next >= records->Count()) return false;
+      *contact = records->ContactAt(next++);
+      if (category) contact->fields[39] = handheld::AddCategory(contact->fields[39], *category);
+      return true;
+    };
     auto store = Store();
     if (!store) return false;
-    if (!store->Apply(change)) {
+    if (!store->Apply(change, feed)) {
       Log(what + ": the contacts store refused the change; the contacts are unchanged");
       return false;
     }
-    Log(what + ": added " + std::to_string(change.add.size()) + " contacts" +
+    Log(what + ": added " + std::to_string(records->Count()) + " contacts" +
         (category ? " in category \"" + *category + "\"" : ""));
     return true;
   }
@@ -171,21 +174,26 @@ class Agent {
           "; the contacts are unchanged");
       return false;
     }
-    auto contacts = ReadBackupContacts(*file, &problem);
-    if (!contacts) {
+    const auto records = ContactRecords::OpenBackup(*file, &problem);
+    if (!records) {
       Log("request 4 (restore): " + problem + "; the contacts are unchanged");
       return false;
     }
     ContactChange change;
     change.remove_all = true;
-    change.add = std::move(*contacts);
+    long next = 0;
+    const auto feed = [&](handheld::Contact* contact) {
+      if (next >= records->Count()) return false;
+      *contact = records->ContactAt(next++);
+      return true;
+    };
     auto store = Store();
     if (!store) return false;
-    if (!store->Apply(change)) {
+    if (!store->Apply(change, feed)) {
       Log("request 4 (restore): the contacts store refused the change; the contacts are unchanged");
       return false;
     }
-    Log("request 4 (restore): the contacts are now the " + std::to_string(change.add.size()) +
+    Log("request 4 (restore): the contacts are now the " + std::to_string(records->Count()) +
         " of the backup");
     return true;
   }

@@ -4,6 +4,7 @@
 
 #include "platform/text/utf.h"
 #include "transfer/automation_date.h"
+#include "transfer/pdb_format.h"
 #include "transfer/pdb_reader.h"
 #include "transfer/pim_writer.h"
 
@@ -18,7 +19,11 @@ bool IsDateField(int field) {
 
 // A stored value as the handheld keeps it: dates as "YYYY-MM-DD", everything else as text.
 std::string ContactValue(const transfer::PdbReader& pdb, long record, int column, int field) {
-  const auto typed = pdb.TypedValue(record, column);
+  // Only date and timestamp columns decode to a date; every other column is read once, as text.
+  const int code = pdb.ColumnType(column);
+  const auto typed = code == transfer::kPdbDate || code == transfer::kPdbTimestamp
+                         ? pdb.TypedValue(record, column)
+                         : std::nullopt;
   if (typed) {
     if (const auto* date = std::get_if<db::Date>(&*typed)) {
       return handheld::FormatContactDate(*date);
@@ -36,75 +41,95 @@ std::string ContactValue(const transfer::PdbReader& pdb, long record, int column
   return text;
 }
 
-std::optional<transfer::PdbReader> OpenWhole(const std::filesystem::path& file,
-                                             std::string* problem) {
+// Opens `file` into `pdb` when it is a whole contact record file; false with `problem` if not.
+bool OpenWhole(const std::filesystem::path& file, std::string* problem, transfer::PdbReader* pdb) {
   std::error_code ec;
   if (!std::filesystem::is_regular_file(file, ec)) {
     *problem = "test.pdb is missing";
-    return std::nullopt;
+    return false;
   }
-  transfer::PdbReader pdb;
-  if (!pdb.Open(file) || !pdb.IsContactFile()) {
+  if (!pdb->Open(file) || !pdb->IsContactFile()) {
     *problem = "test.pdb is not a contact record file";
-    return std::nullopt;
+    return false;
   }
-  if (const auto damage = transfer::FindPdbDamage(pdb)) {
+  if (const auto damage = transfer::FindPdbDamage(*pdb)) {
     *problem = "test.pdb is damaged: " + *damage;
-    return std::nullopt;
+    return false;
   }
-  if (pdb.RecordCount() != pdb.Header().record_count) {
+  if (pdb->RecordCount() != pdb->Header().record_count) {
     *problem = "test.pdb is damaged: its record list is cut short";
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+std::optional<ContactRecords> ContactRecords::OpenTransfer(const std::filesystem::path& file,
+                                                           std::string* problem,
+                                                           std::string* note) {
+  ContactRecords records;
+  if (!OpenWhole(file, problem, &records.pdb_)) return std::nullopt;
+  const transfer::PdbReader& pdb = records.pdb_;
+  for (int column = 0; column < pdb.ColumnCount(); ++column) {
+    const auto field = handheld::ContactFieldByName(pdb.ColumnName(column));
+    if (field) {
+      records.columns_.emplace_back(column, *field);
+    } else if (note) {
+      *note += (note->empty() ? "" : ", ") + ("\"" + pdb.ColumnName(column) + "\"");
+    }
+  }
+  return records;
+}
+
+std::optional<ContactRecords> ContactRecords::OpenBackup(const std::filesystem::path& file,
+                                                         std::string* problem) {
+  ContactRecords records;
+  if (!OpenWhole(file, problem, &records.pdb_)) return std::nullopt;
+  if (records.pdb_.ColumnCount() != handheld::kContactFields) {
+    *problem = "test.pdb is not a contacts backup: it has " +
+               std::to_string(records.pdb_.ColumnCount()) + " columns, not 46";
     return std::nullopt;
   }
-  return pdb;
+  for (int column = 0; column < handheld::kContactFields; ++column) {
+    records.columns_.emplace_back(column, column + 1);
+  }
+  return records;
+}
+
+Contact ContactRecords::ContactAt(long record) const {
+  handheld::Contact contact;
+  for (const auto& [column, field] : columns_) {
+    contact.fields[static_cast<std::size_t>(field - 1)] = ContactValue(pdb_, record, column, field);
+  }
+  return contact;
+}
+
+namespace {
+
+std::vector<Contact> AllOf(const ContactRecords& records) {
+  std::vector<Contact> contacts;
+  contacts.reserve(static_cast<std::size_t>(records.Count()));
+  for (long record = 0; record < records.Count(); ++record) {
+    contacts.push_back(records.ContactAt(record));
+  }
+  return contacts;
 }
 
 }  // namespace
 
 std::optional<std::vector<Contact>> ReadTransferContacts(const std::filesystem::path& file,
                                                          std::string* problem, std::string* note) {
-  auto pdb = OpenWhole(file, problem);
-  if (!pdb) return std::nullopt;
-  std::vector<std::pair<int, int>> columns;  // column → field
-  for (int column = 0; column < pdb->ColumnCount(); ++column) {
-    const auto field = handheld::ContactFieldByName(pdb->ColumnName(column));
-    if (field) {
-      columns.emplace_back(column, *field);
-    } else if (note) {
-      *note += (note->empty() ? "" : ", ") + ("\"" + pdb->ColumnName(column) + "\"");
-    }
-  }
-  std::vector<Contact> contacts;
-  for (long record = 0; record < pdb->RecordCount(); ++record) {
-    Contact contact;
-    for (const auto& [column, field] : columns) {
-      contact.fields[static_cast<std::size_t>(field - 1)] =
-          ContactValue(*pdb, record, column, field);
-    }
-    contacts.push_back(std::move(contact));
-  }
-  return contacts;
+  const auto records = ContactRecords::OpenTransfer(file, problem, note);
+  if (!records) return std::nullopt;
+  return AllOf(*records);
 }
 
 std::optional<std::vector<Contact>> ReadBackupContacts(const std::filesystem::path& file,
                                                        std::string* problem) {
-  auto pdb = OpenWhole(file, problem);
-  if (!pdb) return std::nullopt;
-  if (pdb->ColumnCount() != handheld::kContactFields) {
-    *problem = "test.pdb is not a contacts backup: it has " + std::to_string(pdb->ColumnCount()) +
-               " columns, not 46";
-    return std::nullopt;
-  }
-  std::vector<Contact> contacts;
-  for (long record = 0; record < pdb->RecordCount(); ++record) {
-    Contact contact;
-    for (int column = 0; column < handheld::kContactFields; ++column) {
-      contact.fields[static_cast<std::size_t>(column)] =
-          ContactValue(*pdb, record, column, column + 1);
-    }
-    contacts.push_back(std::move(contact));
-  }
-  return contacts;
+  const auto records = ContactRecords::OpenBackup(file, problem);
+  if (!records) return std::nullopt;
+  return AllOf(*records);
 }
 
 bool WriteExport(const std::filesystem::path& file, const std::vector<Contact>& contacts,
@@ -138,6 +163,8 @@ std::vector<std::string> ExportCuts(const std::vector<Contact>& contacts) {
   std::vector<std::string> cuts;
   for (std::size_t r = 0; r < contacts.size(); ++r) {
     for (std::size_t i = 0; i < transfer::PimContact{}.texts.size(); ++i) {
+      // A UTF-8 text never has more UTF-16 units than bytes: short ones need no decoding.
+      if (contacts[r].fields[i].size() <= transfer::kPimMaxTextUnits) continue;
       const std::size_t units = text::Utf8ToUtf16(contacts[r].fields[i]).size();
       if (units <= transfer::kPimMaxTextUnits) continue;
       cuts.push_back("record " + std::to_string(r + 1) + ", field " + std::to_string(i + 1) + ": " +

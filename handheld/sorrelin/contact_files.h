@@ -10,8 +10,31 @@
 #include <vector>
 
 #include "handheld/store/contact_store.h"
+#include "transfer/pdb_reader.h"
 
 namespace velmora::sorrelin {
+
+// A checked "test.pdb" read one record at a time, so that a large file's contacts need never
+// all be in memory at once: the file's bytes are, its contacts are not.
+class ContactRecords {
+ public:
+  // A transfer file: columns whose names match no handheld field are left out (named in
+  // `note`). Nothing, with `problem`, when the file is missing or damaged.
+  static std::optional<ContactRecords> OpenTransfer(const std::filesystem::path& file,
+                                                    std::string* problem, std::string* note);
+  // A backup file: the 46 fields as columns in code order.
+  static std::optional<ContactRecords> OpenBackup(const std::filesystem::path& file,
+                                                  std::string* problem);
+
+  long Count() const { return pdb_.RecordCount(); }
+  // Record `record` (0 … Count() - 1) as a contact.
+  handheld::Contact ContactAt(long record) const;
+
+ private:
+  ContactRecords() = default;
+  transfer::PdbReader pdb_;
+  std::vector<std::pair<int, int>> columns_;  // column → field
+};
 
 // One contact per record; columns whose names match no handheld field are left out (named in
 // `note`). Nothing, with `problem`, when the file is missing or damaged.

@@ -41,15 +41,32 @@ bool EqualIgnoringCase(std::string_view a, std::string_view b) {
   return true;
 }
 
-bool InsertContact(SqliteDb& db, const Contact& contact) {
+std::string InsertSql() {
   std::string sql = "INSERT INTO contact(" + ColumnList() + ") VALUES(";
-  std::vector<SqlParam> params;
-  for (int n = 0; n < kContactFields; ++n) {
-    sql += n ? ", ?" : "?";
-    params.emplace_back(contact.fields[static_cast<std::size_t>(n)]);
-  }
-  return db.Exec(sql + ")", params);
+  for (int n = 0; n < kContactFields; ++n) sql += n ? ", ?" : "?";
+  return sql + ")";
 }
+
+// One statement for every contact of a change: SQL is parsed once, each contact only binds
+// its fields and steps.
+class ContactInserter {
+ public:
+  explicit ContactInserter(SqliteDb& db) : insert_(db.Raw(), InsertSql()) {}
+
+  bool Insert(const Contact& contact) {
+    for (int n = 0; n < kContactFields; ++n) {
+      if (!insert_.BindText(n + 1, contact.fields[static_cast<std::size_t>(n)])) return false;
+    }
+    bool done = false;
+    while (insert_.Step(&done)) {
+    }
+    insert_.Reset();
+    return done;
+  }
+
+ private:
+  SqliteStatement insert_;
+};
 
 bool RemoveCategory(SqliteDb& db, const std::string& category) {
   std::vector<std::int64_t> doomed;
@@ -61,8 +78,15 @@ bool RemoveCategory(SqliteDb& db, const std::string& category) {
     }
     if (!done) return false;
   }
+  if (doomed.empty()) return true;
+  SqliteStatement remove(db.Raw(), "DELETE FROM contact WHERE id = ?");
   for (std::int64_t id : doomed) {
-    if (!db.Exec("DELETE FROM contact WHERE id = ?", {id})) return false;
+    bool done = false;
+    if (!remove.BindInt(1, id)) return false;
+    while (remove.Step(&done)) {
+    }
+    remove.Reset();
+    if (!done) return false;
   }
   return true;
 }
@@ -99,14 +123,23 @@ std::optional<std::int64_t> ContactStore::Count() {
 }
 
 bool ContactStore::Apply(const ContactChange& change) {
+  return Apply(change, [](Contact*) { return false; });
+}
+
+bool ContactStore::Apply(const ContactChange& change, const ContactFeed& more) {
   return db_->Transaction([&] {
     if (change.remove_all && !db_->Exec("DELETE FROM contact")) return false;
     if (!change.remove_all && change.remove_category &&
         !RemoveCategory(*db_, *change.remove_category)) {
       return false;
     }
+    ContactInserter inserter(*db_);
     for (const auto& contact : change.add) {
-      if (!InsertContact(*db_, contact)) return false;
+      if (!inserter.Insert(contact)) return false;
+    }
+    Contact next;
+    while (more(&next)) {
+      if (!inserter.Insert(next)) return false;
     }
     return true;
   });

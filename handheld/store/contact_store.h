@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -34,6 +35,9 @@ struct ContactChange {
 
 class SqliteDb;
 
+// Hands over the next contact to add: true with `*contact` filled, false when there is none.
+using ContactFeed = std::function<bool(Contact* contact)>;
+
 class ContactStore {
  public:
   static std::unique_ptr<ContactStore> Open(const std::filesystem::path& handheld, bool create);
@@ -42,6 +46,9 @@ class ContactStore {
   std::optional<std::vector<Contact>> All();
   std::optional<std::int64_t> Count();
   bool Apply(const ContactChange& change);
+  // As Apply, then adds the contacts `more` hands over, in one transaction with the rest: a
+  // large change need not be held in memory whole.
+  bool Apply(const ContactChange& change, const ContactFeed& more);
 
  private:
   explicit ContactStore(std::unique_ptr<SqliteDb> db);

@@ -39,6 +39,21 @@ bool SqliteStatement::Bind(const std::vector<SqlParam>& params) {
   return true;
 }
 
+bool SqliteStatement::BindText(int index, std::string_view text) {
+  // An empty view may have no data at all, which SQLite would bind as NULL.
+  const char* data = text.data() != nullptr ? text.data() : "";
+  return stmt_ && sqlite3_bind_text(stmt_, index, data, static_cast<int>(text.size()),
+                                    SQLITE_STATIC) == SQLITE_OK;
+}
+
+bool SqliteStatement::BindInt(int index, std::int64_t value) {
+  return stmt_ && sqlite3_bind_int64(stmt_, index, value) == SQLITE_OK;
+}
+
+void SqliteStatement::Reset() {
+  if (stmt_) sqlite3_reset(stmt_);
+}
+
 bool SqliteStatement::Step(bool* done) {
   if (done) *done = false;
   if (!stmt_) return false;

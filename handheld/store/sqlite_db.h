@@ -29,6 +29,12 @@ class SqliteStatement {
 
   bool Ok() const { return stmt_ != nullptr; }
   bool Bind(const std::vector<SqlParam>& params);
+  // Binds parameter `index` (from 1) to `text` without copying it: `text` must stay as it is
+  // until the statement has been stepped and reset.
+  bool BindText(int index, std::string_view text);
+  bool BindInt(int index, std::int64_t value);
+  // Makes the statement ready to run again with new bindings; the bindings themselves stay.
+  void Reset();
   // SQLITE_ROW → true with a row, SQLITE_DONE → false with `done`; an error → false.
   bool Step(bool* done = nullptr);
   std::int64_t Int(int column) const;

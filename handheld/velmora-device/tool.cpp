@@ -1,5 +1,6 @@
 #include "handheld/velmora-device/tool.h"
 
+#include <cctype>
 #include <fstream>
 #include <sstream>
 
@@ -8,9 +9,11 @@
 #include "handheld/store/device_registry.h"
 #include "handheld/store/handheld_layout.h"
 #include "handheld/store/link_state.h"
-#include "platform/registry/registry.h"
 #include "handheld/velmora-device/command_line.h"
 #include "handheld/velmora-device/contacts_csv.h"
+#include "handheld/velmora-device/contacts_vcard.h"
+#include "platform/files/atomic_file.h"
+#include "platform/registry/registry.h"
 
 namespace velmora::device_tool {
 namespace {
@@ -26,7 +29,8 @@ constexpr const char* kUsage =
     "  disconnect [--wait]                    detach it and run the AutoStartOnDisconnect\n"
     "                                         commands\n"
     "  status                                 which handheld is attached, and its owner\n"
-    "  contacts DIR list [--csv] | import FILE.csv | clear | count\n"
+    "  contacts DIR list [--csv] | import FILE.csv|FILE.vcf | export FILE.vcf | clear |\n"
+    "           count\n"
     "  fault DIR NAME [VALUE] | fault DIR clear\n"
     "Each command takes --help. Exit status: 0 done, 1 failed, 2 bad arguments.\n";
 
@@ -50,12 +54,16 @@ constexpr const char* kStatusUsage =
     "Says which handheld is attached to this desktop and who owns it.\n";
 constexpr const char* kContactsUsage =
     "usage: velmora-device contacts DIR list [--csv]\n"
-    "       velmora-device contacts DIR import FILE.csv\n"
+    "       velmora-device contacts DIR import FILE.csv|FILE.vcf\n"
+    "       velmora-device contacts DIR export FILE.vcf\n"
     "       velmora-device contacts DIR clear\n"
     "       velmora-device contacts DIR count\n"
     "list prints the handheld's contacts (--csv: RFC 4180 CSV, UTF-8, header of the 46 field\n"
-    "names); import adds the rows of a CSV file whose header names any of those fields;\n"
-    "clear removes every contact; count prints how many there are.\n";
+    "names); import adds the rows of a CSV file whose header names any of those fields, or the\n"
+    "cards of a vCard file (.vcf: vCard 2.1, 3.0 or 4.0, any number of cards; properties that\n"
+    "map to no contact field are not kept, as the handheld holds the 46 fields only); export\n"
+    "writes every contact to a vCard 3.0 file, one card each; clear removes every contact;\n"
+    "count prints how many there are.\n";
 constexpr const char* kFaultUsage =
     "usage: velmora-device fault DIR NAME [VALUE]\n"
     "       velmora-device fault DIR clear\n"
@@ -216,6 +224,27 @@ void PrintContacts(const std::vector<handheld::Contact>& contacts, std::ostream&
   }
 }
 
+bool IsVcardFile(const fs::path& file) {
+  std::string extension = file.extension().string();
+  for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return extension == ".vcf" || extension == ".vcard";
+}
+
+int ExportVcard(handheld::ContactStore& store, const fs::path& file, std::ostream& out,
+                std::ostream& err) {
+  const auto contacts = store.All();
+  if (!contacts) {
+    err << "velmora-device: cannot read the contacts\n";
+    return 1;
+  }
+  if (!files::WriteFileAtomically(file, ContactsToVcard(*contacts))) {
+    err << "velmora-device: cannot write " << file.string() << "\n";
+    return 1;
+  }
+  out << "Exported " << contacts->size() << " contacts\n";
+  return 0;
+}
+
 int Contacts(const Args& args, std::ostream& out, std::ostream& err) {
   if (args.size() < 2) return BadArguments(err, "contacts needs DIR and an action", kContactsUsage);
   const fs::path dir = args[0];
@@ -223,7 +252,7 @@ int Contacts(const Args& args, std::ostream& out, std::ostream& err) {
   const Args rest(args.begin() + 2, args.end());
   const bool csv = rest.size() == 1 && rest[0] == "--csv";
   const bool valid = (action == "list" && (rest.empty() || csv)) ||
-                     (action == "import" && rest.size() == 1) ||
+                     ((action == "import" || action == "export") && rest.size() == 1) ||
                      ((action == "clear" || action == "count") && rest.empty());
   if (!valid) return BadArguments(err, "unknown contacts action", kContactsUsage);
   if (!RequireHandheld(dir, err)) return 1;
@@ -232,6 +261,7 @@ int Contacts(const Args& args, std::ostream& out, std::ostream& err) {
     err << "velmora-device: cannot open the contacts store of " << dir.string() << "\n";
     return 1;
   }
+  if (action == "export") return ExportVcard(*store, rest[0], out, err);
   if (action == "list") {
     const auto contacts = store->All();
     if (!contacts) {
@@ -266,7 +296,8 @@ int Contacts(const Args& args, std::ostream& out, std::ostream& err) {
     std::ostringstream text;
     text << in.rdbuf();
     std::string error;
-    auto contacts = ContactsFromCsv(text.str(), &error);
+    auto contacts = IsVcardFile(rest[0]) ? ContactsFromVcard(text.str(), &error)
+                                         : ContactsFromCsv(text.str(), &error);
     if (!contacts) {
       err << "velmora-device: " << rest[0] << ": " << error << "\n";
       return 1;

@@ -4,6 +4,10 @@
 // nothing and ends the run with the error ending.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <sqlext.h>
+
+#include <fstream>
+#include <regex>
 
 #include "db/odbc_handles.h"
 #include "db/sql_literal.h"
@@ -169,6 +173,70 @@ TEST(ConduitMapping, MappingThatMovesNothingSendsNothing) {
     EXPECT_EQ(contacts[0].fields[3], "Friend");
     EXPECT_EQ(world.StoredProfile(people.prof_id).prof_status, 1);
   }
+}
+
+// The statements on the profile database's tables in a driver-manager trace, without the row
+// counts that a result set takes of each.
+std::vector<std::string> ProfileStatements(const std::filesystem::path& trace) {
+  static const std::regex kProfileTable("DBProfile|Transaction|CategoryMaster|pocketmaster",
+                                        std::regex::icase);
+  std::vector<std::string> statements;
+  std::ifstream in(trace);
+  for (std::string line; std::getline(in, line);) {
+    const std::size_t sql = line.find("SQL = [");
+    if (sql == std::string::npos) continue;
+    const std::string statement = line.substr(sql + 7);
+    if (statement.starts_with("SELECT COUNT(*) FROM (")) continue;  // the trace cuts it short
+    if (std::regex_search(statement, kProfileTable)) statements.push_back(statement);
+  }
+  return statements;
+}
+
+// Statements the synchronization of a type-1 profile sends to the profile database, from the
+// backup question to the stamp of the run; `fields` columns of one row, each mapped.
+std::vector<std::string> StatementsOfARun(int fields) {
+  ConduitWorld world;
+  std::string columns;
+  std::string values;
+  std::vector<Mapping> mappings;
+  for (int f = 1; f <= fields; ++f) {
+    const std::string column = "c" + std::to_string(f);
+    columns += (f > 1 ? ", " : "") + column + " TEXT";
+    values += (f > 1 ? ", '" : "'") + column + "'";
+    mappings.push_back({"F" + std::to_string(f), column, "SQL_CHAR"});
+  }
+  world.MakeSqliteDatabase(
+      "wide.db", "CREATE TABLE Wide (" + columns + "); INSERT INTO Wide VALUES (" + values + ");");
+  profile::ProfileRecord record;
+  record.prof_name = "Wide";
+  record.db_type = profile::kAccessDatabase;
+  record.db_path = (world.Root() / "data").string() + "/";
+  record.db_dsn = "wide.db";
+  record.sync_type = profile::kDesktopOverwritesDevice;
+  record.query = "SELECT * FROM \"Wide\"";
+  record.table_name = "Wide";
+  world.AddProfile(record, mappings);
+  const std::filesystem::path trace = world.Root() / "odbc-trace.log";
+  SQLHDBC connection = world.ProfileDb().Handle();
+  world.before_synchronize = [&] {
+    SQLSetConnectAttr(connection, SQL_ATTR_TRACEFILE, const_cast<char*>(trace.c_str()), SQL_NTS);
+    SQLSetConnectAttr(connection, SQL_ATTR_TRACE, reinterpret_cast<SQLPOINTER>(SQL_OPT_TRACE_ON),
+                      0);
+  };
+  const ConduitRun run = world.Run();
+  SQLSetConnectAttr(connection, SQL_ATTR_TRACE, reinterpret_cast<SQLPOINTER>(SQL_OPT_TRACE_OFF), 0);
+  EXPECT_EQ(run.ending, conduit::RunEnding::kSucceeded) << world.LogText();
+  EXPECT_EQ(world.DeviceContacts().size(), 1u);
+  return ProfileStatements(trace);
+}
+
+// A run reads the profile row, its mapping and the mapping's count once, whatever the number
+// of fields, and writes its stamp; the backup question counts the overwriting profiles.
+TEST(ConduitMapping, ARunReadsTheProfileDatabaseAFixedNumberOfTimes) {
+  const std::vector<std::string> one_field = StatementsOfARun(1);
+  const std::vector<std::string> every_field = StatementsOfARun(46);
+  EXPECT_EQ(one_field.size(), every_field.size());
+  EXPECT_LE(every_field.size(), 5u) << ::testing::PrintToString(every_field);
 }
 
 }  // namespace

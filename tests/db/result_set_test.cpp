@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <sqlext.h>
 
+#include <functional>
+
 #include "db/statements.h"
 #include "db/type_codes.h"
 #include "platform/text/utf.h"
@@ -59,6 +61,9 @@ class ResultSetTest : public ::testing::TestWithParam<Engine> {
       ASSERT_TRUE(connection_.Connect(kCustomDsnDesktop, kDatabaseAccess, file.string(), "", "",
                                       &error_, false))
           << error_;
+      connect_ = [file](Connection& c, std::string* error) {
+        return c.Connect(kCustomDsnConduit, kDatabaseAccess, file.string(), "", "", error, false);
+      };
     } else if (GetParam() == Engine::kMariaDb) {
       MariaDbServer& maria = MariaDbServer::Shared();
       if (!maria.Available()) GTEST_SKIP() << maria.SkipReason();
@@ -69,6 +74,9 @@ class ResultSetTest : public ::testing::TestWithParam<Engine> {
       ASSERT_TRUE(
           connection_.Connect(kCustomDsnDesktop, kDatabaseDsn, "Maria", "", "", &error_, false))
           << error_;
+      connect_ = [](Connection& c, std::string* error) {
+        return c.Connect(kCustomDsnConduit, kDatabaseDsn, "Maria", "", "", error, false);
+      };
       EXPECT_EQ(connection_.DatabaseKind(), kKindMySql);
     } else {
       PgServer& pg = PgServer::Shared();
@@ -80,6 +88,9 @@ class ResultSetTest : public ::testing::TestWithParam<Engine> {
       ASSERT_TRUE(
           connection_.Connect(kCustomDsnDesktop, kDatabaseDsn, "Postgres", "", "", &error_, false))
           << error_;
+      connect_ = [](Connection& c, std::string* error) {
+        return c.Connect(kCustomDsnConduit, kDatabaseDsn, "Postgres", "", "", error, false);
+      };
     }
   }
 
@@ -89,6 +100,8 @@ class ResultSetTest : public ::testing::TestWithParam<Engine> {
   Connection connection_;
   OdbcResultSet rs_;
   std::string error_;
+  // Connects another connection to the same database.
+  std::function<bool(Connection&, std::string*)> connect_;
 };
 
 TEST_P(ResultSetTest, DescribesColumnsWithNormalisedTypesAndNames) {
@@ -133,6 +146,53 @@ TEST_P(ResultSetTest, ShowsEachValueByTypeAfterAMoveToAnyRow) {
   }
   EXPECT_FALSE(rs_.MoveToRow(5));
   EXPECT_EQ(rs_.ValueText(5, 0), "");
+}
+
+TEST_P(ResultSetTest, AForwardReaderReadsWhatTheScrollableOneReads) {
+  ASSERT_TRUE(OpenPeople()) << rs_.ErrorReport();
+  OdbcResultSet forward;
+  ASSERT_TRUE(forward.OpenForward(connection_, "SELECT * FROM People ORDER BY id"))
+      << forward.ErrorReport();
+  ASSERT_EQ(forward.RowCount(), rs_.RowCount());
+  ASSERT_EQ(forward.ColumnCount(), rs_.ColumnCount());
+  // Rows in turn, one skipped; columns right to left and a value twice, typed and as text.
+  for (const long row : {0L, 1L, 3L, 4L}) {
+    SCOPED_TRACE(row);
+    ASSERT_TRUE(rs_.MoveToRow(row));
+    ASSERT_TRUE(forward.MoveToRow(row));
+    ASSERT_TRUE(forward.MoveToRow(row)) << "staying on the row";
+    for (int c = rs_.ColumnCount() - 1; c >= 0; --c) {
+      EXPECT_EQ(forward.ValueText(row, c), rs_.ValueText(row, c)) << c;
+      EXPECT_EQ(forward.GetValue(c), rs_.GetValue(c)) << c;
+      EXPECT_EQ(forward.ValueText(row, c), rs_.ValueText(row, c)) << c << " read again";
+    }
+  }
+  EXPECT_FALSE(forward.MoveToRow(2)) << "no way back";
+  EXPECT_FALSE(forward.MoveToRow(5));
+  EXPECT_TRUE(IsNull(forward.GetValue(0)));
+}
+
+TEST_P(ResultSetTest, AStreamedReadLeavesTheConnectionFreeForOtherStatements) {
+  Connection streamed(Program::kConduit);
+  streamed.SetStreamedReads(true);
+  ASSERT_TRUE(connect_(streamed, &error_)) << error_;
+  OdbcResultSet forward;
+  ASSERT_TRUE(forward.OpenForward(streamed, "SELECT id, name FROM People ORDER BY id"))
+      << forward.ErrorReport();
+  ASSERT_EQ(forward.RowCount(), 5);
+  ASSERT_TRUE(forward.MoveToRow(0));
+  EXPECT_EQ(forward.ValueText(0, 0), "1");
+  // The conduit reads the table's columns and counts while the rows are open.
+  std::string table = GetParam() == Engine::kPostgres ? "people" : "People";
+  EXPECT_EQ(ListColumns(streamed, table).size(), 7u);
+  long count = 0;
+  EXPECT_TRUE(RecordCount(streamed, "SELECT * FROM People", &count));
+  EXPECT_EQ(count, 5);
+  for (long row = 1; row < 5; ++row) {
+    ASSERT_TRUE(forward.MoveToRow(row));
+    EXPECT_EQ(forward.GetValue(0), Value(std::int64_t{row + 1}));
+  }
+  EXPECT_FALSE(forward.MoveToRow(5));
 }
 
 TEST_P(ResultSetTest, CutsDisplayTextToTheValueBufferButNotTheWholeValue) {

@@ -53,6 +53,18 @@ std::string BigTableSql(Engine engine) {
 constexpr const char* kAppendedRowsSql =
     "INSERT INTO Big VALUES (2001, 'Late one', NULL, 1.0), (2002, 'Late two', NULL, 2.0);";
 
+// The queries read a window at a time, and whether each is read in the order of the key.
+struct Paged {
+  const char* sql;
+  bool by_key;
+};
+constexpr Paged kPaged[] = {
+    {"SELECT id, name, born, score FROM Big", true},
+    {"SELECT name AS id, score, born FROM Big WHERE id > 0 AND name <> 'x'", true},
+    {"SELECT name, score, born FROM Big WHERE id > 0 ORDER BY name DESC", false},
+    {"SELECT DISTINCT id, name FROM Big", false},
+};
+
 class WindowedResultSetTest : public ::testing::TestWithParam<Engine> {
  protected:
   void SetUp() override {
@@ -124,13 +136,14 @@ TEST_P(WindowedResultSetTest, ReadsTheSameRowsAsTheWholeResultAcrossWindowEdges)
                        kRows / 2 - kWindow,
                        kRows / 2 - kWindow - 1,  // one step back past the window's start
                        kRows - kWindow};
-  for (const char* sql : {"SELECT id, name, born, score FROM Big",
-                          "SELECT name, score, born FROM Big WHERE id > 0 ORDER BY name DESC"}) {
+  for (const Paged& paged : kPaged) {
+    const char* sql = paged.sql;
     SCOPED_TRACE(sql);
     WindowedResultSet windowed(kWindow);
     OdbcResultSet whole;
     ASSERT_TRUE(whole.Open(connection_, sql)) << whole.ErrorReport();
     ASSERT_TRUE(windowed.Open(connection_, sql)) << windowed.ErrorReport();
+    EXPECT_EQ(windowed.ReadsByKey(), paged.by_key);
     ASSERT_EQ(windowed.RowCount(), kRows);
     ASSERT_EQ(windowed.ColumnCount(), whole.ColumnCount());
     for (int c = 0; c < whole.ColumnCount(); ++c) {
@@ -145,17 +158,42 @@ TEST_P(WindowedResultSetTest, ReadsTheSameRowsAsTheWholeResultAcrossWindowEdges)
 }
 
 TEST_P(WindowedResultSetTest, KeepsItsRowsWhileAnotherProgramAddsRows) {
-  const std::string sql = "SELECT id, name, born, score FROM Big";
-  WindowedResultSet windowed(kWindow);
-  OdbcResultSet whole;
-  ASSERT_TRUE(whole.Open(connection_, sql)) << whole.ErrorReport();
-  ASSERT_TRUE(windowed.Open(connection_, sql)) << windowed.ErrorReport();
-  ExpectSameRow(windowed, whole, 0);
-  ExpectSameRow(windowed, whole, kRows / 2);
+  for (const char* sql : {"SELECT id, name, born, score FROM Big",
+                          "SELECT id, name, born, score FROM Big ORDER BY id"}) {
+    SCOPED_TRACE(sql);
+    ASSERT_TRUE(run_elsewhere_("DELETE FROM Big WHERE id > 2000;"));
+    WindowedResultSet windowed(kWindow);
+    OdbcResultSet whole;
+    ASSERT_TRUE(whole.Open(connection_, sql)) << whole.ErrorReport();
+    ASSERT_TRUE(windowed.Open(connection_, sql)) << windowed.ErrorReport();
+    ExpectSameRow(windowed, whole, 0);
+    ExpectSameRow(windowed, whole, kRows / 2);
+    ASSERT_TRUE(run_elsewhere_(kAppendedRowsSql));
+    EXPECT_EQ(windowed.RowCount(), kRows);
+    for (const long row : {kRows - 1, kRows / 2 + kWindow, 0L, kRows - 2}) {
+      ExpectSameRow(windowed, whole, row);
+    }
+    EXPECT_FALSE(windowed.MoveToRow(kRows));
+  }
+}
+
+TEST_P(WindowedResultSetTest, TwoViewsOfTheSameRowsCountThemOnce) {
+  RowCountShare share;
+  WindowedResultSet profile_pane(kWindow);
+  ASSERT_TRUE(profile_pane.Open(connection_, "SELECT * FROM Big", &share));
+  // Rows added between the two opens are not seen by the second: it takes the first's count.
   ASSERT_TRUE(run_elsewhere_(kAppendedRowsSql));
-  EXPECT_EQ(windowed.RowCount(), kRows);
-  for (const long row : {kRows - 1, kRows / 2 + kWindow, 0L}) ExpectSameRow(windowed, whole, row);
-  EXPECT_FALSE(windowed.MoveToRow(kRows));
+  WindowedResultSet content_pane(kWindow);
+  ASSERT_TRUE(content_pane.Open(connection_, "Select id AS \"Key\", name FROM Big", &share));
+  EXPECT_EQ(content_pane.RowCount(), kRows);
+  ASSERT_TRUE(content_pane.MoveToRow(kRows - 1));
+  EXPECT_EQ(content_pane.ValueText(kRows - 1, 0), std::to_string(kRows));
+  // Each count is handed on once; other rows are never given it.
+  for (const char* sql : {"SELECT * FROM Big", "SELECT * FROM Big WHERE id <= 10"}) {
+    WindowedResultSet later(kWindow);
+    ASSERT_TRUE(later.Open(connection_, sql, &share));
+    EXPECT_NE(later.RowCount(), kRows) << sql;
+  }
 }
 
 TEST_P(WindowedResultSetTest, AQueryThatCannotBePagedIsReadWhole) {

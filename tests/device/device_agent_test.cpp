@@ -9,10 +9,10 @@
 
 #include "device/desktop_settings.h"
 #include "device/device_files.h"
+#include "device/rapi_abi.h"
 #include "handheld/store/contact_store.h"
 #include "handheld/store/device_registry.h"
 #include "handheld/store/link_state.h"
-#include "device/rapi_abi.h"
 #include "platform/registry/registry.h"
 #include "tests/device/emulated_handheld.h"
 #include "tests/device/recording_report.h"
@@ -227,6 +227,32 @@ TEST_F(DeviceAgentTest, AHandheldThatGoesAwayEndsTheWaitAtOnce) {
   unplug.join();
   EXPECT_EQ(run, AgentRun::kDisconnected);
   EXPECT_LT(took, kTimeout / 4) << "the wait went on after the link dropped";
+}
+
+// The wait looks at the flag again when the agent ends, not a poll interval later; an agent that
+// ends without its flag is still waited for until the time-out.
+TEST_F(DeviceAgentTest, TheWaitLooksAgainWhenTheAgentEnds) {
+  constexpr std::chrono::seconds kLongPoll{30};
+  struct Case {
+    bool hangs;
+    std::chrono::milliseconds timeout;
+    AgentWait expected;
+  };
+  for (const Case& c : {Case{false, std::chrono::seconds(60), AgentWait::kFinished},
+                        Case{true, std::chrono::milliseconds(300), AgentWait::kTimedOut}}) {
+    std::string error;
+    ASSERT_TRUE(c.hangs ? Link().SetFault("agent-hangs", "", &error) : Link().ClearFaults());
+    ASSERT_TRUE(WriteAgentRequest(kAgentExport, channel_));
+    const auto start = std::chrono::steady_clock::now();
+    const DeviceProcess agent = StartDeviceAgent(rapi_);
+    ASSERT_TRUE(agent);
+    EXPECT_EQ(WaitForAgent(c.timeout, channel_, kLongPoll, &agent), c.expected) << c.hangs;
+    const auto took = std::chrono::steady_clock::now() - start;
+    EXPECT_LT(took, kLongPoll / 2) << c.hangs;
+    if (c.hangs) {
+      EXPECT_GE(took, c.timeout);
+    }
+  }
 }
 
 TEST_F(DeviceAgentTest, MissingAgentIsNotWaitedFor) {
