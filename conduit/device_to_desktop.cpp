@@ -1,24 +1,23 @@
 #include "conduit/device_to_desktop.h"
 
-#include <sqlext.h>
-
 #include <algorithm>
 #include <cstring>
 
 #include "conduit/backups.h"
 #include "conduit/device_export.h"
 #include "conduit/mapping_plan.h"
-#include "conduit/odbc_direct.h"
+#include "conduit/value_cuts.h"
 #include "conduit/writer_values.h"
 #include "db/connection.h"
 #include "db/diagnostics.h"
-#include "db/driver_text.h"
-#include "db/odbc_handles.h"
+#include "db/insert_statement.h"
 #include "db/odbc_result_set.h"
 #include "db/query_tables.h"
 #include "db/sql_literal.h"
+#include "db/statement.h"
+#include "db/statements.h"
+#include "db/transaction.h"
 #include "db/type_codes.h"
-#include "platform/files/crash_point.h"
 #include "platform/text/utf.h"
 #include "profile/sync_settings.h"
 #include "transfer/pim_reader.h"
@@ -38,26 +37,26 @@ struct RunTarget {
 
 using Slots = std::vector<transfer::PimValue>;
 
-std::string QuoteName(const RunTarget& target, std::string_view name) {
-  return db::SourceIdentifier(name, target.bare_names);
+db::NameStyle Names(const RunTarget& target) {
+  return target.bare_names ? db::NameStyle::kMySql : db::NameStyle::kQuoted;
 }
 
 // False when the delete failed: the new rows must then not be added to the old ones.
 bool DeleteAllRows(RunContext& context, db::Connection& custom_db, const RunTarget& target,
-                   WriteTransaction& transaction) {
+                   db::Transaction& transaction) {
   context.Status("Deleting records from desktop Custom Database...");
   context.Log("\r\n\tDeleting desktop custom database record contents...");
+  db::Statement statement(custom_db);
   // A count that cannot be read does not prove the table empty.
-  std::optional<long> count =
-      QueryCount(custom_db.Handle(), "SELECT count(*) FROM " + target.quoted_table);
+  std::optional<long> count = statement.QueryInteger("SELECT count(*) FROM " + target.quoted_table);
   if (count && *count <= 0) return true;
-  transaction.BeginRow();
-  DirectResult deleted = ExecuteDirect(custom_db.Handle(), "Delete from " + target.quoted_table);
-  const bool kept = transaction.EndRow(deleted.ok);
-  if (!deleted.ok) {
+  transaction.BeginStep();
+  const bool deleted = statement.ExecuteDirect("Delete from " + target.quoted_table);
+  const bool kept = transaction.EndStep(deleted);
+  if (!deleted) {
     context.SetRunError();
     context.Log("\r\n\tCould not delete records\r\n\t\tODBC Reports : \r\n\t\t" +
-                deleted.diagnostic);
+                statement.Report());
     return false;
   }
   context.Log("\r\n\tRecords Deleted Successfully.");
@@ -66,13 +65,14 @@ bool DeleteAllRows(RunContext& context, db::Connection& custom_db, const RunTarg
 
 // False when a failed row stopped the writing.
 bool WriteWithStatements(RunContext& context, db::Connection& custom_db, const RunTarget& target,
-                         const std::string& pim, long records, WriteTransaction& transaction) {
+                         const std::string& pim, long records, db::Transaction& transaction) {
   std::vector<InsertColumn> columns;
   for (const profile::TypedMapping& mapping : target.mappings) {
     columns.push_back({NameInStatement(mapping.db_field_name), mapping.db_data_type});
   }
   Slots slots;
   const std::string table = NameInStatement(target.table);
+  db::Statement statement(custom_db);
   for (long r = 1; r <= records; ++r) {
     context.Status("Adding record " + std::to_string(r) + " of " + std::to_string(records) +
                    " ...");
@@ -80,13 +80,13 @@ bool WriteWithStatements(RunContext& context, db::Connection& custom_db, const R
     std::string sql = BuildInsertStatement(table, columns, slots);
     context.Log("\r\n\t Record# " + std::to_string(r));
     context.Log("\r\n\tInsert Query: " + sql);
-    transaction.BeginRow();
-    DirectResult inserted = ExecuteDirect(custom_db.Handle(), sql);
-    const bool kept = transaction.EndRow(inserted.ok);
-    if (!inserted.ok) {
+    transaction.BeginStep();
+    const bool inserted = statement.ExecuteDirect(sql);
+    const bool kept = transaction.EndStep(inserted);
+    if (!inserted) {
       context.SetRunError();
       context.Log("\r\n\tCould not insert record\r\n\t\tODBC Reports : \r\n\t\t" +
-                  inserted.diagnostic);
+                  statement.Report());
     } else {
       context.Log("\r\n\tRecord Inserted Successfully");
       context.Log("\r\n");
@@ -103,20 +103,6 @@ struct BoundColumn {
   int size = 0;
   int digits = 0;
   int slot = -1;  // index of its mapping, -1 when unmapped
-};
-
-// Storage of one parameter for one row.
-struct ParameterValue {
-  std::u16string text;
-  std::int32_t int32 = 0;
-  std::int16_t int16 = 0;
-  std::int8_t int8 = 0;
-  std::uint16_t uint16 = 0;
-  std::uint32_t uint32 = 0;
-  double real = 0.0;
-  SQL_DATE_STRUCT date{};
-  SQL_TIMESTAMP_STRUCT timestamp{};
-  SQLLEN indicator = 0;
 };
 
 bool IsBindable(int type) {
@@ -141,49 +127,6 @@ bool IsBindable(int type) {
   }
 }
 
-bool IsAutoIncrement(SQLHSTMT statement, int column) {
-  SQLLEN flag = SQL_FALSE;
-  SQLRETURN rc = SQLColAttributeW(statement, static_cast<SQLUSMALLINT>(column + 1),
-                                  SQL_DESC_AUTO_UNIQUE_VALUE, nullptr, 0, nullptr, &flag);
-  return db::Succeeded(rc) && flag == SQL_TRUE;
-}
-
-// Names of the table's primary key columns, as the catalogue reports them.
-// A driver without the wide calls gets the table name and gives the key names as UTF-8 (see
-// db/driver_text.h); through the wide calls the driver manager would mangle both.
-std::vector<std::string> PrimaryKeyColumns(SQLHDBC connection, const std::string& table) {
-  std::vector<std::string> names;
-  db::StmtHandle statement;
-  if (!db::Succeeded(statement.Allocate(connection))) return names;
-  const bool utf8 = db::TakesUtf8(connection);
-  std::string narrow = table;
-  std::basic_string<SQLWCHAR> wide = WideSql(table);
-  const SQLRETURN rc = utf8 ? SQLPrimaryKeys(statement.get(), nullptr, 0, nullptr, 0,
-                                             reinterpret_cast<SQLCHAR*>(narrow.data()), SQL_NTS)
-                            : SQLPrimaryKeysW(statement.get(), nullptr, 0, nullptr, 0, wide.data(),
-                                              static_cast<SQLSMALLINT>(wide.size()));
-  if (!db::Succeeded(rc)) return names;
-  while (db::Succeeded(SQLFetch(statement.get()))) {
-    SQLLEN length = 0;
-    if (utf8) {
-      char name[1024] = {};
-      if (db::Succeeded(SQLGetData(statement.get(), 4, SQL_C_CHAR, name, sizeof name, &length)) &&
-          length > 0) {
-        names.emplace_back(name);
-      }
-      continue;
-    }
-    SQLWCHAR name[256] = {};
-    if (db::Succeeded(SQLGetData(statement.get(), 4, SQL_C_WCHAR, name, sizeof name, &length)) &&
-        length > 0) {
-      std::u16string units;
-      for (SQLWCHAR* c = name; *c != 0; ++c) units.push_back(static_cast<char16_t>(*c));
-      names.push_back(text::Utf16ToUtf8(units));
-    }
-  }
-  return names;
-}
-
 // The table's column name without what a driver puts before the first ".".
 std::string ColumnNameWithoutPrefix(std::string name) {
   if (std::size_t dot = name.find('.'); dot != std::string::npos) name.erase(0, dot + 1);
@@ -192,7 +135,7 @@ std::string ColumnNameWithoutPrefix(std::string name) {
 
 std::vector<BoundColumn> ColumnsToFill(db::Connection& custom_db, db::OdbcResultSet& table,
                                        const RunTarget& target) {
-  const std::vector<std::string> keys = PrimaryKeyColumns(custom_db.Handle(), target.table);
+  const std::vector<std::string> keys = db::PrimaryKeyColumns(custom_db, target.table);
   std::vector<BoundColumn> columns;
   for (int j = 0; j < table.ColumnCount(); ++j) {
     BoundColumn column{table.ColumnName(j), table.ColumnType(j), table.ColumnSize(j),
@@ -208,111 +151,42 @@ std::vector<BoundColumn> ColumnsToFill(db::Connection& custom_db, db::OdbcResult
     // A key that no device field feeds is left to the database (which numbers it); the 0 an
     // unmapped column gets would clash from the second row on.
     const bool key = std::find(keys.begin(), keys.end(), column.name) != keys.end();
-    if (column.slot < 0 && (key || IsAutoIncrement(table.Statement(), j))) continue;
+    if (column.slot < 0 && (key || db::IsAutoIncrement(table.Statement(), j))) continue;
     columns.push_back(column);
   }
   return columns;
 }
 
-std::string InsertText(const RunTarget& target, const std::vector<BoundColumn>& columns) {
-  std::string sql = "INSERT INTO " + target.quoted_table + "(";
-  std::string marks;
-  for (std::size_t i = 0; i < columns.size(); ++i) {
-    if (i > 0) {
-      sql += ",";
-      marks += ",";
+// The value as the column's parameter takes it: integers cut to the column's width as its C
+// type would hold them, a date as a timestamp at midnight for a timestamp column.
+db::Value ParameterValue(const BoundColumn& column, db::Value value) {
+  if (const auto* integer = std::get_if<std::int64_t>(&value)) {
+    switch (column.type) {
+      case db::kTypeInteger:
+        return std::int64_t{static_cast<std::int32_t>(*integer)};
+      case db::kTypeSmallInt:
+        return std::int64_t{static_cast<std::int16_t>(*integer)};
+      case db::kTypeTinyInt:
+      case db::kTypeSTinyInt:
+      case db::kTypeBit:
+        return std::int64_t{static_cast<std::int8_t>(*integer)};
+      case db::kTypeUShort:
+        return std::int64_t{static_cast<std::uint16_t>(*integer)};
+      case db::kTypeULong:
+        return std::int64_t{static_cast<std::uint32_t>(*integer)};
+      default:
+        return value;
     }
-    sql += QuoteName(target, columns[i].name);
-    marks += "?";
   }
-  return sql + ")VALUES(" + marks + ")";
-}
-
-SQLRETURN BindValue(SQLHSTMT statement, SQLUSMALLINT number, const BoundColumn& column,
-                    const db::Value& value, ParameterValue& p) {
-  SQLSMALLINT c_type = SQL_C_WCHAR;
-  SQLSMALLINT sql_type = SQL_WVARCHAR;
-  SQLULEN size = 0;
-  SQLSMALLINT digits = 0;
-  SQLPOINTER data = nullptr;
-  SQLLEN length = 0;
-  const bool null = db::IsNull(value);
-  auto integer = [&] { return null ? 0 : std::get<std::int64_t>(value); };
-  switch (column.type) {
-    case db::kTypeChar:
-    case db::kTypeNumeric:
-      if (!null) p.text = text::Utf8ToUtf16(std::get<std::string>(value));
-      data = p.text.data();
-      length = static_cast<SQLLEN>(p.text.size() * 2);
-      size = std::max<SQLULEN>(p.text.size(), 1);
-      if (column.type == db::kTypeNumeric) {
-        sql_type = SQL_NUMERIC;
-        size = static_cast<SQLULEN>(std::max(column.size, 1));
-        digits = static_cast<SQLSMALLINT>(column.digits);
-      }
-      break;
-    case db::kTypeInteger:
-      p.int32 = static_cast<std::int32_t>(integer());
-      c_type = SQL_C_SLONG, sql_type = SQL_INTEGER, data = &p.int32;
-      break;
-    case db::kTypeSmallInt:
-      p.int16 = static_cast<std::int16_t>(integer());
-      c_type = SQL_C_SSHORT, sql_type = SQL_SMALLINT, data = &p.int16;
-      break;
-    case db::kTypeTinyInt:
-    case db::kTypeSTinyInt:
-    case db::kTypeBit:
-      p.int8 = static_cast<std::int8_t>(integer());
-      c_type = SQL_C_STINYINT, data = &p.int8;
-      sql_type = column.type == db::kTypeBit ? SQL_BIT : SQL_TINYINT;
-      break;
-    case db::kTypeUShort:
-      p.uint16 = static_cast<std::uint16_t>(integer());
-      c_type = SQL_C_USHORT, sql_type = SQL_SMALLINT, data = &p.uint16;
-      break;
-    case db::kTypeULong:
-      p.uint32 = static_cast<std::uint32_t>(integer());
-      c_type = SQL_C_ULONG, sql_type = SQL_INTEGER, data = &p.uint32;
-      break;
-    case db::kTypeReal:
-    case db::kTypeDouble:
-      p.real = null ? 0.0 : std::get<double>(value);
-      c_type = SQL_C_DOUBLE, sql_type = SQL_DOUBLE, data = &p.real;
-      break;
-    case db::kTypeDate:
-      if (!null) {
-        const auto& d = std::get<db::Date>(value);
-        p.date = {static_cast<SQLSMALLINT>(d.year), static_cast<SQLUSMALLINT>(d.month),
-                  static_cast<SQLUSMALLINT>(d.day)};
-      }
-      c_type = SQL_C_TYPE_DATE, sql_type = SQL_TYPE_DATE, data = &p.date, size = 10;
-      break;
-    case db::kTypeTimestamp:
-      if (!null) {
-        const auto& d = std::get<db::Date>(value);
-        p.timestamp = {static_cast<SQLSMALLINT>(d.year),
-                       static_cast<SQLUSMALLINT>(d.month),
-                       static_cast<SQLUSMALLINT>(d.day),
-                       0,
-                       0,
-                       0,
-                       0};
-      }
-      c_type = SQL_C_TYPE_TIMESTAMP, sql_type = SQL_TYPE_TIMESTAMP, data = &p.timestamp;
-      size = 19;
-      break;
-    default:  // time
-      c_type = SQL_C_WCHAR, sql_type = SQL_TYPE_TIME, data = p.text.data(), size = 8;
-      break;
+  if (const auto* date = std::get_if<db::Date>(&value); date && column.type == db::kTypeTimestamp) {
+    return db::Timestamp{date->year, date->month, date->day, 0, 0, 0, 0};
   }
-  p.indicator = null ? SQL_NULL_DATA : length;
-  return SQLBindParameter(statement, number, SQL_PARAM_INPUT, c_type, sql_type, size, digits, data,
-                          length, &p.indicator);
+  return value;
 }
 
 // False when the writing stopped: a failed row that could not be undone alone, or no insert.
 bool WriteWithCursor(RunContext& context, db::Connection& custom_db, const RunTarget& target,
-                     const std::string& pim, long records, WriteTransaction& transaction) {
+                     const std::string& pim, long records, db::Transaction& transaction) {
   db::OdbcResultSet table;
   if (!table.Open(custom_db, "Select * from " + target.quoted_table)) {
     context.SetRunError();
@@ -323,43 +197,41 @@ bool WriteWithCursor(RunContext& context, db::Connection& custom_db, const RunTa
   std::vector<BoundColumn> columns = ColumnsToFill(custom_db, table, target);
   table.Close();
 
-  db::StmtHandle insert;
-  insert.Allocate(custom_db.Handle());
-  if (!db::Succeeded(
-          db::PrepareText(custom_db.Handle(), insert.get(), InsertText(target, columns)))) {
+  std::vector<std::string> names;
+  std::vector<db::ParameterType> types;
+  for (const BoundColumn& column : columns) {
+    names.push_back(column.name);
+    types.push_back(db::ParameterTypeOfCode(column.type, column.size, column.digits));
+  }
+  db::Statement insert(custom_db);
+  if (!insert.Prepare(db::InsertWithMarks(target.table, names, Names(target)))) {
     context.SetRunError();
     context.Log("\r\n\tError in record transfer.\r\n\tTable : " + target.table + " \r\n\t\t" +
-                StatementDiagnostic(insert.get()));
+                insert.Report());
     return false;
   }
   Slots slots;
-  std::vector<ParameterValue> parameters(columns.size());
   for (long r = 1; r <= records; ++r) {
     context.Status("Adding record " + std::to_string(r) + " of " + std::to_string(records) +
                    " ...");
     transfer::PimValuesByCode(pim, r, target.mapped_fields, slots);
     bool bound = true;
-    for (std::size_t j = 0; j < columns.size(); ++j) {
+    for (std::size_t j = 0; j < columns.size() && bound; ++j) {
       const BoundColumn& column = columns[j];
       const bool mapped = column.slot >= 0;
       db::Value value =
           CursorValue(column.type, mapped,
                       mapped ? slots[static_cast<std::size_t>(column.slot)] : std::nullopt);
-      parameters[j] = ParameterValue{};
-      bound = db::Succeeded(BindValue(insert.get(), static_cast<SQLUSMALLINT>(j + 1), column, value,
-                                      parameters[j])) &&
-              bound;
+      bound =
+          insert.Bind(static_cast<int>(j + 1), ParameterValue(column, std::move(value)), types[j]);
     }
-    transaction.BeginRow();
-    bool added = bound && db::Succeeded(SQLExecute(insert.get()));
-    files::CrashPoint("insert");
-    std::string diagnostic = added ? std::string() : StatementDiagnostic(insert.get());
-    SQLFreeStmt(insert.get(), SQL_CLOSE);
-    const bool kept = transaction.EndRow(added);
+    transaction.BeginStep();
+    const bool added = bound && insert.Execute();
+    const bool kept = transaction.EndStep(added);
     if (!added) {
       context.SetRunError();
       context.Log("\r\n\tError in record transfer.\r\n\tTable : " + target.table +
-                  " \r\n\tRow : " + std::to_string(r) + "\r\n\t\t" + diagnostic);
+                  " \r\n\tRow : " + std::to_string(r) + "\r\n\t\t" + insert.Report());
     } else if (r == 1 || r == records) {
       context.Log("\r\n\tRecord # " + std::to_string(r) + " Transfered Successfully");
     }
@@ -425,7 +297,7 @@ void LogMappings(RunContext& context, const RunTarget& target) {
 void WriteRows(RunContext& context, const profile::ProfileRecord& profile,
                db::Connection& custom_db, DesktopWriter writer, const RunTarget& target,
                const DeviceExport& pim) {
-  WriteTransaction transaction(custom_db.Handle());
+  db::Transaction transaction(custom_db);
   bool went_on = true;
   if (profile.sync_type == profile::kDeviceOverwritesDesktop) {
     went_on = DeleteAllRows(context, custom_db, target, transaction);
@@ -446,8 +318,10 @@ void WriteRows(RunContext& context, const profile::ProfileRecord& profile,
   }
   if (!transaction.Commit()) {
     context.SetRunError();
+    std::string report;
+    custom_db.ClassifyFailure(nullptr, &report);
     context.Log("\r\n\tError in record transfer.\r\n\tTable : " + target.table + " \r\n\t\t" +
-                db::PlainReport(db::FirstDiagRecord(SQL_HANDLE_DBC, custom_db.Handle())));
+                report);
   }
 }
 

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <limits>
 
+#include "db/insert_statement.h"
 #include "db/query_tables.h"
 #include "db/sql_literal.h"
 #include "db/type_codes.h"
@@ -87,24 +88,19 @@ db::Value CursorValue(int type_code, bool mapped, const DeviceValue& device_valu
 
 std::string BuildInsertStatement(std::string_view table, const std::vector<InsertColumn>& columns,
                                  const std::vector<DeviceValue>& values) {
-  std::string sql = "INSERT INTO " + std::string(table) + "(";
+  std::vector<std::string> names;
+  std::vector<std::string> literals;
   for (std::size_t i = 0; i < columns.size(); ++i) {
-    if (i > 0) sql += ",";
-    sql += columns[i].name;
-  }
-  sql += ")VALUES(";
-  for (std::size_t i = 0; i < columns.size(); ++i) {
-    if (i > 0) sql += ",";
+    names.push_back(columns[i].name);
     std::optional<std::string_view> value;
     if (i < values.size() && values[i]) value = *values[i];
-    sql += db::SqlValueLiteral(columns[i].data_type, value);
+    literals.push_back(db::SqlValueLiteral(columns[i].data_type, value));
   }
-  sql += ")";
-  return sql;
+  return db::InsertText(table, names, literals);
 }
 
 std::string NameInStatement(std::string_view name) {
-  return db::IsPlainIdentifier(name) ? std::string(name) : db::QuoteIdentifier(name);
+  return db::NameInStyle(name, db::NameStyle::kBareWherePlain);
 }
 
 std::optional<std::string> TargetTableName(std::string_view query) {

@@ -33,7 +33,7 @@ bool IsMySqlDriver(std::string_view description) {
   return Contains(description, "MySQL") || Contains(description, "MariaDB");
 }
 
-std::string AttributeText(Program program, int database_type, std::string_view dsn,
+std::string AttributeText(const ConnectionOptions& options, int database_type, std::string_view dsn,
                           std::string_view source, std::string_view user, std::string_view password,
                           std::string_view default_folder) {
   auto join = [](std::initializer_list<std::string_view> parts) {
@@ -41,13 +41,13 @@ std::string AttributeText(Program program, int database_type, std::string_view d
     for (std::string_view p : parts) out += p;
     return out;
   };
-  if (program == Program::kConduit &&
+  if (options.folder_attribute_text &&
       (database_type == kDatabaseDbase || database_type == kDatabaseCsv)) {
     return join({"DSN=", dsn, ";UID=", user, ";PWD=", password, ";DEFAULTDIR=", default_folder,
                  ";PAGETIMEOUT=600;DELETED=1;"});
   }
   return join({"DSN=", dsn, ";DBQ=", source, ";UID=", user, ";PWD=", password,
-               program == Program::kConduit ? ";" : ""});
+               options.folder_attribute_text ? ";" : ""});
 }
 
 std::string RefusalMessage(int database_type, const std::string& source) {
@@ -116,7 +116,7 @@ std::string_view FileDriverName(int database_type) {
   }
 }
 
-Connection::Connection(Program program) : program_(program) {
+Connection::Connection(const ConnectionOptions& options) : options_(options) {
   last_return_code_ = env_.Allocate(SQL_NULL_HANDLE);
   if (!Succeeded(last_return_code_)) return;
   last_return_code_ = SQLSetEnvAttr(env_.get(), SQL_ATTR_ODBC_VERSION,
@@ -150,11 +150,8 @@ void Connection::FindDesktopKind(int database_type, std::string_view source) {
 bool Connection::Connect(std::string_view temp_dsn, int database_type, std::string_view source,
                          std::string_view user, std::string_view password, std::string* error_text,
                          bool read_only) {
-  if (program_ == Program::kConduit) {
-    foxpro_ = false;
-  } else {
-    FindDesktopKind(database_type, source);
-  }
+  foxpro_ = false;
+  if (options_.find_database_kind) FindDesktopKind(database_type, source);
   if (connected_) Disconnect();
   refusal_.clear();
   read_only_ = read_only;
@@ -194,9 +191,8 @@ bool Connection::Connect(std::string_view temp_dsn, int database_type, std::stri
 bool Connection::ConnectDsn(std::string_view dsn, std::string_view user,
                             std::string_view password) {
   std::optional<std::string> description = DriverDescriptionOf(dsn);
-  if (program_ == Program::kConduit) {
-    foxpro_ = description && Contains(*description, "FoxPro");
-  } else if (description && IsMySqlDriver(*description)) {
+  if (options_.find_foxpro) foxpro_ = description && Contains(*description, "FoxPro");
+  if (options_.find_database_kind && description && IsMySqlDriver(*description)) {
     // Full column names. The caller's user name and password reach the driver through the
     // connect call only: the data source file is readable by others and would keep them in clear.
     UpdateDataSource(dsn, {{"Option", "1024"}});
@@ -230,7 +226,7 @@ bool Connection::ConnectFile(std::string_view temp_dsn, int database_type, std::
     path = *staged;
   }
   data_source_text_ =
-      AttributeText(program_, database_type, temp_dsn, source, user, password, default_folder_);
+      AttributeText(options_, database_type, temp_dsn, source, user, password, default_folder_);
   // The password reaches the driver through the connect call only, so it never rests in the
   // user's data source file.
   std::vector<std::pair<std::string, std::string>> attributes = {

@@ -15,9 +15,31 @@
 
 namespace velmora::db {
 
-// The connect steps differ a little between the programs that call them; the installer
-// connects as the desktop manager does.
-enum class Program { kDesktopManager, kConduit, kInstaller };
+// What a connection finds out and writes at connect; the caller fills it in. The presets are
+// the options each program connects with (the installer connects as the desktop manager does).
+struct ConnectionOptions {
+  // Find the kind of database (DatabaseKind) at connect, and have a MySQL data source report
+  // full column names.
+  bool find_database_kind = true;
+  // Find whether a data source is a FoxPro source (IsFoxPro).
+  bool find_foxpro = false;
+  // The attribute text (DataSourceText) of a dBase or CSV source names its folder (DEFAULTDIR,
+  // see SetDefaultFolder), and every attribute text ends with ";".
+  bool folder_attribute_text = false;
+
+  static const ConnectionOptions kDesktopManager;
+  static const ConnectionOptions kConduit;
+  static const ConnectionOptions kInstaller;
+
+  friend bool operator==(const ConnectionOptions&, const ConnectionOptions&) = default;
+};
+
+inline constexpr ConnectionOptions ConnectionOptions::kDesktopManager{};
+inline constexpr ConnectionOptions ConnectionOptions::kConduit{false, true, true};
+inline constexpr ConnectionOptions ConnectionOptions::kInstaller{};
+
+// The presets by the name of the program that connects.
+using Program = ConnectionOptions;
 
 // Database types of a profile's data source.
 inline constexpr int kDatabaseDsn = 0;
@@ -48,7 +70,7 @@ std::string_view FileDriverName(int database_type);
 
 class Connection {
  public:
-  explicit Connection(Program program = Program::kDesktopManager);
+  explicit Connection(const ConnectionOptions& options = ConnectionOptions::kDesktopManager);
   ~Connection();  // disconnects when connected
   Connection(const Connection&) = delete;
   Connection& operator=(const Connection&) = delete;
@@ -83,16 +105,17 @@ class Connection {
   int DatabaseType() const { return database_type_; }
   short LastReturnCode() const { return last_return_code_; }
   SQLHDBC Handle() const { return dbc_.get(); }
-  Program Caller() const { return program_; }
+  const ConnectionOptions& Options() const { return options_; }
 
   // The attribute text of the temporary data source, or the name of the data source in use.
   const std::string& DataSourceText() const { return data_source_text_; }
   // The temporary data source this object registered and still owns; empty when none.
   const std::string& TemporaryDsn() const { return temp_dsn_; }
 
-  // Conduit: the folder of dBase and CSV files; kept in upper case. It only feeds the
-  // DEFAULTDIR attribute of DataSourceText(): on a case-sensitive file system the upper-cased
-  // text names another folder, so the files are always found through Connect's `source`.
+  // The folder of dBase and CSV files (with folder_attribute_text); kept in upper case. It only
+  // feeds the DEFAULTDIR attribute of DataSourceText(): on a case-sensitive file system the
+  // upper-cased text names another folder, so the files are always found through Connect's
+  // `source`.
   void SetDefaultFolder(std::string_view folder);
   const std::string& DefaultFolder() const { return default_folder_; }
 
@@ -100,9 +123,9 @@ class Connection {
   // connect: for a program whose big reads walk a result once from the start.
   void SetStreamedReads(bool streamed) { streamed_reads_ = streamed; }
 
-  // Conduit: the data source in use is a FoxPro source. Cleared at every connect.
+  // The data source in use is a FoxPro source (with find_foxpro). Cleared at every connect.
   bool IsFoxPro() const { return foxpro_; }
-  // Desktop manager: the kind of database found by the last connect (kKind...).
+  // The kind of database found by the last connect (kKind...; with find_database_kind).
   int DatabaseKind() const { return database_kind_; }
 
   // First diagnostic record of the connection handle: login failure or not, and the report
@@ -117,7 +140,7 @@ class Connection {
                      std::string_view driver = {});
   void FindDesktopKind(int database_type, std::string_view source);
 
-  Program program_;
+  ConnectionOptions options_;
   short last_return_code_ = 0;
   EnvHandle env_;
   DbcHandle dbc_;

@@ -133,6 +133,51 @@ SQLRETURN Execute(Connection& connection, std::string_view sql, std::string* err
   return Execute(connection.Handle(), sql, error_report);
 }
 
+bool RunStatement(Connection& connection, std::string_view sql, std::string* error_report) {
+  const SQLRETURN rc = Execute(connection, sql, error_report);
+  return Succeeded(rc) || rc == SQL_NO_DATA;
+}
+
+// A driver without the wide calls gets the table name and gives the key names as UTF-8 (see
+// db/driver_text.h); through the wide calls the driver manager would mangle both.
+std::vector<std::string> PrimaryKeyColumns(Connection& connection, const std::string& table) {
+  std::vector<std::string> names;
+  StmtHandle statement;
+  if (!Succeeded(statement.Allocate(connection.Handle()))) return names;
+  const bool utf8 = TakesUtf8(connection.Handle());
+  std::string narrow = table;
+  SqlWString wide = ToSqlWide(table);
+  const SQLRETURN rc = utf8 ? SQLPrimaryKeys(statement.get(), nullptr, 0, nullptr, 0,
+                                             reinterpret_cast<SQLCHAR*>(narrow.data()), SQL_NTS)
+                            : SQLPrimaryKeysW(statement.get(), nullptr, 0, nullptr, 0, wide.data(),
+                                              static_cast<SQLSMALLINT>(wide.size()));
+  if (!Succeeded(rc)) return names;
+  while (Succeeded(SQLFetch(statement.get()))) {
+    SQLLEN length = 0;
+    if (utf8) {
+      char name[1024] = {};
+      if (Succeeded(SQLGetData(statement.get(), 4, SQL_C_CHAR, name, sizeof name, &length)) &&
+          length > 0) {
+        names.emplace_back(name);
+      }
+      continue;
+    }
+    SQLWCHAR name[256] = {};
+    if (Succeeded(SQLGetData(statement.get(), 4, SQL_C_WCHAR, name, sizeof name, &length)) &&
+        length > 0) {
+      names.push_back(FromSqlWide(name));
+    }
+  }
+  return names;
+}
+
+bool IsAutoIncrement(SQLHSTMT statement, int column) {
+  SQLLEN flag = SQL_FALSE;
+  const SQLRETURN rc = SQLColAttributeW(statement, static_cast<SQLUSMALLINT>(column + 1),
+                                        SQL_DESC_AUTO_UNIQUE_VALUE, nullptr, 0, nullptr, &flag);
+  return Succeeded(rc) && flag == SQL_TRUE;
+}
+
 bool RecordCount(SQLHDBC connection, std::string_view sql, long* count) {
   std::string wrapped = "SELECT COUNT(*) FROM (" + std::string(sql) + ") SQLRecordCountTb";
   StmtHandle statement;

@@ -20,6 +20,11 @@ SQLRETURN Execute(Connection& connection, std::string_view sql,
                   std::string* error_report = nullptr);
 SQLRETURN Execute(SQLHDBC connection, std::string_view sql, std::string* error_report = nullptr);
 
+// As Execute; true when the statement ran, also when it found no row to change (engines differ
+// in reporting that).
+bool RunStatement(Connection& connection, std::string_view sql,
+                  std::string* error_report = nullptr);
+
 // Runs "SELECT COUNT(*) FROM (" + sql + ") SQLRecordCountTb"; false when the driver cannot.
 bool RecordCount(SQLHDBC connection, std::string_view sql, long* count);
 inline bool RecordCount(Connection& connection, std::string_view sql, long* count) {
@@ -37,6 +42,12 @@ std::vector<std::string> ListColumns(Connection& connection, std::string& table_
 // Columns whose driver type no value rule can handle (big integers, byte strings, …): their
 // names joined by "," go to `out`; returns how many. Cleans `table_name` as ListColumns does.
 int UnusableColumns(Connection& connection, std::string& table_name, std::string* out);
+
+// Names of the primary key columns of `table` (its name as the catalogue knows it, unquoted).
+std::vector<std::string> PrimaryKeyColumns(Connection& connection, const std::string& table);
+
+// Whether column `column` (from 0) of an open statement's result is numbered by the database.
+bool IsAutoIncrement(SQLHSTMT statement, int column);
 
 // True for the driver SQL types that the value rules handle.
 bool IsUsableSqlType(int sql_type);

@@ -9,7 +9,7 @@
 #include "profile/field_catalogue.h"
 #include "profile/profile_messages.h"
 #include "profile/profile_store.h"
-#include "profile/profile_transaction.h"
+#include "db/transaction.h"
 
 namespace velmora::profile {
 namespace {
@@ -133,7 +133,7 @@ ProfileWrite WriteProfileWithMapping(db::Connection& database, ProfileStore& sto
                                      int table_count, const ColumnTypeLookup& type_of,
                                      const WriteLog& log) {
   ProfileWrite result;
-  ProfileTransaction transaction(database);
+  db::Transaction transaction(database);
   if (replace && !store.DeleteBeforeResave(record.prof_id)) {
     log("Problem in saving DBProfile Table");
     return result;

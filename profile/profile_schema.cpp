@@ -6,7 +6,7 @@
 #include "db/connection.h"
 #include "db/odbc_result_set.h"
 #include "db/statements.h"
-#include "profile/profile_transaction.h"
+#include "db/transaction.h"
 #include "profile/schema_text.h"
 #include "profile/server_session.h"
 
@@ -88,7 +88,7 @@ SchemaOutcome EnsureProfileSchema(db::Connection& connection, bool with_samples,
     return SchemaOutcome::kFailed;
   }
   if (HasProfileTables(connection)) return SchemaOutcome::kPresent;
-  ProfileTransaction transaction(connection);
+  db::Transaction transaction(connection);
   const std::string_view scripts[] = {kSchemaSql, SchemaAdditions(kind),
                                       with_samples ? kSampleProfilesSql : ""};
   for (const std::string_view script : scripts) {

@@ -1,7 +1,5 @@
 #include "profile/profile_store.h"
 
-#include <sql.h>
-
 #include <cctype>
 #include <charconv>
 #include <cmath>
@@ -79,11 +77,6 @@ ProfileDateTime AsDateTime(const db::Value& value) {
   return TimeOfDayOnDayZero(0, 0);
 }
 
-bool Succeeded(SQLRETURN rc) {
-  // A statement that found no row to change still ran: engines differ in reporting it.
-  return rc == SQL_SUCCESS || rc == SQL_SUCCESS_WITH_INFO || rc == SQL_NO_DATA;
-}
-
 }  // namespace
 
 std::string CutToReadLimit(std::string text, int limit) {
@@ -143,7 +136,7 @@ bool IsSingleTableWithoutWhere(std::string_view query, std::string_view table_na
 
 bool ProfileStore::Run(const std::string& statement) {
   if (!connection_.IsConnected()) return false;
-  return Succeeded(db::Execute(connection_, statement));
+  return db::RunStatement(connection_, statement);
 }
 
 // One attempt, and on failure one more on a fresh statement.

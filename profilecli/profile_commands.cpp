@@ -21,7 +21,7 @@
 #include "profile/profile_messages.h"
 #include "profile/profile_rules.h"
 #include "profile/profile_store.h"
-#include "profile/profile_transaction.h"
+#include "db/transaction.h"
 #include "profile/sync_settings.h"
 #include "profilecli/conduit_launch.h"
 #include "profilecli/json_text.h"
@@ -517,7 +517,7 @@ std::optional<Stop> Commands::Edit() {
     if (auto stop = BuildMapping(r, rows)) return stop;
     if (auto stop = SaveWithMapping(r, password, rows, true)) return stop;
   } else {
-    profile::ProfileTransaction transaction(database_);
+    db::Transaction transaction(database_);
     bool ok = !renamed || store_->RenameProfile(r.prof_id, r.prof_name);
     r.prof_status =
         renamed || new_user ? profile::kStatusNew : profile::StatusAfterEdit(stored.prof_status);

@@ -8,7 +8,7 @@
 #include "profile/profile_database.h"
 #include "profile/profile_schema.h"
 #include "profile/profile_store.h"
-#include "profile/profile_transaction.h"
+#include "db/transaction.h"
 #include "profile/server_session.h"
 #include "profile/shipped_databases.h"
 #include "profilecli/cli_arguments.h"
@@ -119,7 +119,7 @@ int MigrateToServer(const std::filesystem::path& app_folder, const std::string& 
   Copied copied;
   std::map<long, long> category_ids;
   {
-    profile::ProfileTransaction transaction(server);
+    db::Transaction transaction(server);
     if (!CopyCategories(from, to, merge, category_ids, copied) ||
         !CopyProfiles(from, to, merge, category_ids, copied) || !transaction.Commit()) {
       *message = "the copy into " + dsn + " failed; nothing was copied";
