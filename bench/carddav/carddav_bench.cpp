@@ -9,7 +9,6 @@
 #include <cstdlib>
 #include <fstream>
 #include <memory>
-#include <regex>
 #include <string>
 #include <vector>
 
@@ -165,16 +164,13 @@ void CurlRead(benchmark::State& state) {
   if (Skipped(state)) return;
   const std::string url = FilledBook();
   testing::TempDir dir;
-  static const std::regex href("<(?:[A-Za-z0-9]+:)?href>([^<]+\\.vcf)</");
   for (auto _ : state) {
     const auto listing = Server().Curl({"-f", "-X", "PROPFIND", "-H", "Depth: 1", url});
     std::string lines;
     int cards = 0;
-    for (std::sregex_iterator it(listing ? listing->begin() : std::string::const_iterator(),
-                                 listing ? listing->end() : std::string::const_iterator(), href),
-         end;
-         listing && it != end; ++it) {
-      lines += "url = \"" + Server().RootUrl() + (*it)[1].str().substr(1) + "\"\noutput = \"" +
+    for (const std::string& href :
+         listing ? testing::CardHrefs(*listing) : std::vector<std::string>{}) {
+      lines += "url = \"" + Server().RootUrl() + href.substr(1) + "\"\noutput = \"" +
                (dir / (std::to_string(++cards) + ".vcf")).string() + "\"\n";
     }
     if (cards != ContactCount() || !CurlWithConfig(lines, dir / "read.conf")) {

@@ -6,9 +6,9 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <csignal>
-#include <regex>
 #include <thread>
 
 namespace velmora::testing {
@@ -176,9 +176,8 @@ std::vector<std::string> DavServer::Cards() const {
   std::vector<std::string> cards;
   const auto listing = Curl({"-f", "-X", "PROPFIND", "-H", "Depth: 1", BookUrl()});
   if (!listing) return cards;
-  static const std::regex href("<(?:[A-Za-z0-9]+:)?href>([^<]+\\.vcf)</");
-  for (std::sregex_iterator it(listing->begin(), listing->end(), href), end; it != end; ++it) {
-    const auto text = Curl({"-f", RootUrl() + (*it)[1].str().substr(1)});
+  for (const std::string& href : CardHrefs(*listing)) {
+    const auto text = Curl({"-f", RootUrl() + href.substr(1)});
     if (text) cards.push_back(*text);
   }
   std::sort(cards.begin(), cards.end());
@@ -189,6 +188,29 @@ bool DavServer::PutCard(const std::string& name, const std::string& text) const 
   return Curl({"-f", "-X", "PUT", "-H", "Content-Type: text/vcard", "--data-binary", text,
                BookUrl() + name})
       .has_value();
+}
+
+std::vector<std::string> CardHrefs(std::string_view multistatus) {
+  std::vector<std::string> hrefs;
+  for (std::size_t at = multistatus.find("href>"); at != std::string_view::npos;
+       at = multistatus.find("href>", at + 1)) {
+    // An opening tag: "<href>" or "<prefix:href>".
+    const std::size_t open = multistatus.rfind('<', at);
+    if (open == std::string_view::npos) continue;
+    const std::string_view prefix = multistatus.substr(open + 1, at - open - 1);
+    const bool named = prefix.empty() || (prefix.ends_with(':') && prefix.size() > 1 &&
+                                          std::all_of(prefix.begin(), prefix.end() - 1, [](char c) {
+                                            return std::isalnum(static_cast<unsigned char>(c));
+                                          }));
+    const std::size_t start = at + 5;
+    const std::size_t end = multistatus.find("</", start);
+    if (!named || end == std::string_view::npos) continue;
+    const std::string_view href = multistatus.substr(start, end - start);
+    if (href.ends_with(".vcf") && href.find('<') == std::string_view::npos) {
+      hrefs.emplace_back(href);
+    }
+  }
+  return hrefs;
 }
 
 }  // namespace velmora::testing

@@ -8,6 +8,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "tests/support/server_process.h"
@@ -62,5 +63,9 @@ class DavServer {
   bool available_ = false;
   std::string skip_reason_;
 };
+
+// The hrefs of the cards (ending in ".vcf") in a PROPFIND answer, whatever prefix its DAV
+// namespace has.
+std::vector<std::string> CardHrefs(std::string_view multistatus);
 
 }  // namespace velmora::testing
