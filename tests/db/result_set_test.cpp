@@ -8,6 +8,7 @@
 #include "db/statements.h"
 #include "db/type_codes.h"
 #include "platform/text/utf.h"
+#include "tests/db/engines.h"
 #include "tests/db/sqlite_file.h"
 #include "tests/support/mariadb_server.h"
 #include "tests/support/odbc_env.h"
@@ -19,8 +20,6 @@ namespace {
 using velmora::testing::MariaDbServer;
 using velmora::testing::OdbcEnvironment;
 using velmora::testing::PgServer;
-
-enum class Engine { kSqlite, kPostgres, kMariaDb };
 
 const std::string kLongText(300, 'x');
 // 128 letters and a character outside the BMP: the pair no longer fits the value buffer.
@@ -306,18 +305,7 @@ TEST_P(ResultSetTest, NamesTheColumnsNoValueRuleCanHandle) {
   EXPECT_EQ(names, "");
 }
 
-INSTANTIATE_TEST_SUITE_P(Engines, ResultSetTest,
-                         ::testing::Values(Engine::kSqlite, Engine::kPostgres, Engine::kMariaDb),
-                         [](const auto& info) {
-                           switch (info.param) {
-                             case Engine::kSqlite:
-                               return "Sqlite";
-                             case Engine::kPostgres:
-                               return "Postgres";
-                             default:
-                               return "MariaDb";
-                           }
-                         });
+INSTANTIATE_TEST_SUITE_P(Engines, ResultSetTest, AllEngines(), EngineTestName);
 
 TEST(UsableSqlTypes, AreTheTypesWithAValueRule) {
   for (int t : {-28, -26, -18, -17, -16, -15, -11, -10, -9, -8, -7, -6, -1, 1, 5, 12, 91, 93}) {

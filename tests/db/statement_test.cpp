@@ -11,6 +11,7 @@
 #include "db/odbc_result_set.h"
 #include "db/transaction.h"
 #include "db/type_codes.h"
+#include "tests/db/engines.h"
 #include "tests/db/sqlite_file.h"
 #include "tests/support/mariadb_server.h"
 #include "tests/support/odbc_env.h"
@@ -22,8 +23,6 @@ namespace {
 using velmora::testing::MariaDbServer;
 using velmora::testing::OdbcEnvironment;
 using velmora::testing::PgServer;
-
-enum class Engine { kSqlite, kPostgres, kMariaDb };
 
 std::string KindsSql(Engine engine) {
   const char* double_type = engine == Engine::kPostgres ? "DOUBLE PRECISION" : "DOUBLE";
@@ -164,18 +163,7 @@ TEST_P(StatementTest, FailedStepIsUndoneAloneAndTheOthersCommit) {
   EXPECT_EQ(CommittedRows(), 2);
 }
 
-INSTANTIATE_TEST_SUITE_P(Engines, StatementTest,
-                         ::testing::Values(Engine::kSqlite, Engine::kPostgres, Engine::kMariaDb),
-                         [](const auto& info) {
-                           switch (info.param) {
-                             case Engine::kSqlite:
-                               return "Sqlite";
-                             case Engine::kPostgres:
-                               return "Postgres";
-                             default:
-                               return "MariaDb";
-                           }
-                         });
+INSTANTIATE_TEST_SUITE_P(Engines, StatementTest, AllEngines(), EngineTestName);
 
 TEST(Transaction, WithoutTransactionsStatementsTakeEffectOneByOne) {
   Connection closed;

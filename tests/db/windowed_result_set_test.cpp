@@ -9,6 +9,7 @@
 #include "db/odbc_result_set.h"
 #include "db/value_format.h"
 #include "db/view_result_set.h"
+#include "tests/db/engines.h"
 #include "tests/db/sqlite_file.h"
 #include "tests/support/mariadb_server.h"
 #include "tests/support/odbc_env.h"
@@ -20,8 +21,6 @@ namespace {
 using velmora::testing::MariaDbServer;
 using velmora::testing::OdbcEnvironment;
 using velmora::testing::PgServer;
-
-enum class Engine { kSqlite, kPostgres, kMariaDb };
 
 constexpr long kRows = 1000;
 constexpr long kWindow = 64;
@@ -210,19 +209,7 @@ TEST_P(WindowedResultSetTest, AQueryThatCannotBePagedIsReadWhole) {
   EXPECT_FALSE(error.empty());
 }
 
-INSTANTIATE_TEST_SUITE_P(Engines, WindowedResultSetTest,
-                         ::testing::Values(Engine::kSqlite, Engine::kPostgres, Engine::kMariaDb),
-                         [](const ::testing::TestParamInfo<Engine>& info) {
-                           switch (info.param) {
-                             case Engine::kSqlite:
-                               return std::string("Sqlite");
-                             case Engine::kPostgres:
-                               return std::string("Postgres");
-                             case Engine::kMariaDb:
-                               return std::string("MariaDb");
-                           }
-                           return std::string("Unknown");
-                         });
+INSTANTIATE_TEST_SUITE_P(Engines, WindowedResultSetTest, AllEngines(), EngineTestName);
 
 }  // namespace
 }  // namespace velmora::db
